@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs, as root through apt-get, every Debian package the build and the whole test suite need.
+set -euo pipefail
+
+packages=(
+    cmake make g++ clang libclang-rt-14-dev        # compilers, sanitizers, libFuzzer
+    libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
+    valgrind netpbm                                # instruction counts; an outside PPM reader
+    pkg-config libgtk-3-dev                        # the viewer's toolkit
+    xvfb xdotool imagemagick x11-utils             # driving the viewer in a real window
+    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32   # the viewer for Windows
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "missing packages: ${missing[*]}; run this script as root to install them" >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

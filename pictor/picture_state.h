@@ -1,0 +1,40 @@
+// The viewer's one picture: three colour planes as loaded from a P6 file and the three planes
+// derived from them, which are painted and saved. No toolkit or platform header here.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// One colour channel: a table of row references, each row a block of its own that the plane
+// owns. plane[r][c] is the byte of row r (0 = top) and column c (0 = left).
+struct ColourPlane {
+    std::vector<std::unique_ptr<unsigned char[]>> rows;
+
+    unsigned char* operator[](int r) { return rows[static_cast<std::size_t>(r)].get(); }
+    const unsigned char* operator[](int r) const { return rows[static_cast<std::size_t>(r)].get(); }
+};
+
+struct PictureState {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    ColourPlane loadedRed, loadedGreen, loadedBlue;
+    ColourPlane transformedRed, transformedGreen, transformedBlue;
+};
+
+// The process-wide picture that the window paints and the commands change.
+extern PictureState picture;
+
+// How a load ended. On any failure the current picture is left exactly as it was;
+// for cannotOpen, errno tells why.
+enum class LoadStatus { ok, cannotOpen, truncatedHeader, negativeSize };
+
+// Reads the P6 file at path into the loaded planes of the current picture.
+LoadStatus loadPicture(const char* path);
+
+// Derives the transformed planes from the loaded ones (the identity: a byte-for-byte copy).
+void transformPicture();
+
+// Writes the transformed planes as a P6 file whose comment line names path. Returns false when
+// any byte could not be written or the file did not close cleanly; errno then tells why.
+bool writePicture(const char* path);

@@ -1,0 +1,30 @@
+// What a GetOpenFileNameA or GetSaveFileNameA call asks for, read from its OPENFILENAMEA, and the
+// handing back of the chosen path. Needs no display.
+#pragma once
+
+#include "win32.h"
+
+#include <string>
+#include <vector>
+
+struct FileFilter {
+    std::string name;
+    std::vector<std::string> patterns;  // "*.ppm;*.pnm" gives two patterns
+};
+
+struct FileDialogRequest {
+    std::string title;
+    std::vector<FileFilter> filters;
+    bool mustExist = false;
+    bool confirmOverwrite = false;
+};
+
+// The sizes Win32 accepts: the whole structure, or its older form without the reserved fields.
+bool dialogSizeAccepted(DWORD structSize);
+
+// Reads the title, the filter list (pairs of strings, ended by an empty string) and the flags.
+FileDialogRequest describeFileDialog(const OPENFILENAMEA& dialog, bool forSaving);
+
+// Copies path and its terminating zero into the caller's buffer and sets the name and extension
+// offsets. False, with the buffer left as it was, when it does not fit in nMaxFile bytes.
+bool storeChosenPath(OPENFILENAMEA& dialog, const std::string& path);

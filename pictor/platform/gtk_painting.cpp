@@ -1,0 +1,87 @@
+// Painting: the client area shows an off-screen image. A size change or InvalidateRect makes the
+// window need painting (WM_PAINT); BeginPaint hands out the image, erased to the class
+// background when asked, SetPixel writes into it and EndPaint puts it on the screen.
+#include "gtk_window.h"
+#include "message_queue.h"
+
+namespace {
+
+COLORREF background(HWND__* w) {
+    COLORREF colour = RGB(255, 255, 255);
+    brushColour(w->windowClass->background, colour);
+    return colour;
+}
+
+void onSizeAllocate(GtkWidget*, GdkRectangle* size, gpointer window) {
+    HWND__* w = static_cast<HWND__*>(window);
+    if (size->width == w->surface.image.width() && size->height == w->surface.image.height())
+        return;
+    // A new size shows new parts of the client area: they are erased and painted.
+    InvalidateRect(w, nullptr, TRUE);
+}
+
+gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer window) {
+    HWND__* w = static_cast<HWND__*>(window);
+    const COLORREF colour = background(w);
+    cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
+                         ((colour >> 16) & 0xFF) / 255.0);
+    cairo_paint(cr);  // until the first paint the client area shows the background
+    PixelImage& image = w->surface.image;
+    if (image.width() == 0 || image.height() == 0) return TRUE;
+    cairo_surface_t* shown = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(image.data()), CAIRO_FORMAT_RGB24, image.width(),
+        image.height(), image.width() * 4);
+    cairo_set_source_surface(cr, shown, 0, 0);
+    cairo_paint(cr);
+    cairo_surface_destroy(shown);
+    return TRUE;
+}
+
+}  // namespace
+
+void connectPainting(HWND window) {
+    g_signal_connect(window->area, "size-allocate", G_CALLBACK(onSizeAllocate), window);
+    g_signal_connect(window->area, "draw", G_CALLBACK(onDraw), window);
+}
+
+BOOL WINAPI InvalidateRect(HWND window, const RECT*, BOOL erase) {
+    // The whole client area is invalidated whatever the rectangle: painting always sets it all.
+    HWND__* w = liveWindow(window);
+    if (w == nullptr) return FALSE;
+    if (erase) w->eraseBeforePaint = true;
+    threadQueue().invalidate(window);
+    return TRUE;
+}
+
+HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT* paint) {
+    HWND__* w = liveWindow(window);
+    if (w == nullptr || paint == nullptr) return nullptr;
+    PixelImage& image = w->surface.image;
+    const int width = gtk_widget_get_allocated_width(w->area);
+    const int height = gtk_widget_get_allocated_height(w->area);
+    if (width != image.width() || height != image.height()) {
+        image.reset(width, height, background(w));
+    } else if (w->eraseBeforePaint) {
+        image.fill(background(w));
+    }
+    w->eraseBeforePaint = false;
+    threadQueue().validate(window);
+
+    *paint = PAINTSTRUCT{};
+    paint->hdc = &w->surface;
+    paint->fErase = FALSE;  // erased here already
+    paint->rcPaint = RECT{0, 0, width, height};
+    return paint->hdc;
+}
+
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT*) {
+    HWND__* w = liveWindow(window);
+    if (w == nullptr) return FALSE;
+    gtk_widget_queue_draw(w->area);
+    return TRUE;
+}
+
+COLORREF WINAPI SetPixel(HDC deviceContext, int x, int y, COLORREF colour) {
+    if (deviceContext == nullptr) return CLR_INVALID;
+    return deviceContext->image.set(x, y, colour);
+}

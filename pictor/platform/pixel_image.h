@@ -1,0 +1,37 @@
+// An off-screen image of a client area: what BeginPaint hands out as a device context and
+// EndPaint shows. Pixels are stored as cairo's RGB24 expects them: one 32-bit word per pixel,
+// 0x00RRGGBB, rows one after the other.
+#pragma once
+
+#include "win32.h"
+
+#include <cstdint>
+#include <vector>
+
+class PixelImage {
+public:
+    int width() const { return width_; }
+    int height() const { return height_; }
+    std::uint32_t* data() { return pixels_.data(); }
+
+    // A new size; every pixel then has the given colour.
+    void reset(int width, int height, COLORREF colour);
+    void fill(COLORREF colour);
+
+    // Sets one pixel and returns the colour set, or CLR_INVALID outside the image.
+    COLORREF set(int x, int y, COLORREF colour);
+    // The colour at (x, y), or CLR_INVALID outside the image.
+    COLORREF get(int x, int y) const;
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+#define CLR_INVALID 0xFFFFFFFF
+
+// A device context: the image that painting writes into.
+struct HDC__ {
+    PixelImage image;
+};

@@ -1,0 +1,19 @@
+// The texts of the message boxes that report a failed Open or Save as, in the viewer's French.
+#pragma once
+
+#include "picture_state.h"
+
+#include <string>
+
+// Why a file could not be opened, created or written, from the errno value of the failure.
+std::string systemReason(int errorNumber);
+
+// Open failed: names the file and the reason, and says the shown picture is unchanged.
+std::string openFailureText(const char* path, LoadStatus status, int errorNumber);
+
+// Save as failed: names the file and the reason.
+std::string saveFailureText(const char* path, int errorNumber);
+
+// The captions of those boxes.
+extern const char* const openFailureCaption;
+extern const char* const saveFailureCaption;

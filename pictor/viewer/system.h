@@ -1,0 +1,9 @@
+// The window system: Win32 itself on Windows, our layer of the same shape elsewhere.
+#pragma once
+
+#ifdef _WIN32
+#include <windows.h>
+#include <commdlg.h>
+#else
+#include "platform/win32.h"
+#endif

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Cross-builds pictor for Windows with mingw-w64 and checks the program: a windowed (GUI)
+# executable for the right machine that imports only user32, gdi32 and comdlg32 besides the
+# base system and C runtime DLLs (KERNEL32, msvcrt or the UCRT api sets).
+# Usage: windows_build.sh SOURCE_DIR BUILD_DIR ARCH   (ARCH: i686 or x86_64)
+set -euo pipefail
+source_dir=$1 build_dir=$2 arch=$3
+
+case $arch in
+    i686) format=pei-i386 ;;
+    x86_64) format=pei-x86-64 ;;
+    *) echo "unknown architecture $arch" >&2; exit 2 ;;
+esac
+
+cmake -S "$source_dir" -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKELVO_SANITIZE=OFF -DKELVO_BENCH=OFF \
+    -DKELVO_FUZZ=OFF >"$build_dir.configure.log" 2>&1 || { cat "$build_dir.configure.log"; exit 1; }
+cmake --build "$build_dir" --target pictor -j 2
+
+exe=$build_dir/pictor/pictor.exe
+headers=$("$arch-w64-mingw32-objdump" -p "$exe")
+grep -q "file format $format" <<<"$headers" || { echo "$exe is not $format" >&2; exit 1; }
+grep -q "Subsystem.*(Windows GUI)" <<<"$headers" || { echo "$exe is not a windowed program" >&2; exit 1; }
+
+dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | sort -u)
+echo "pictor.exe ($arch) imports: $(echo $dlls)"
+status=0
+while read -r dll; do
+    case ${dll,,} in
+        user32.dll | gdi32.dll | comdlg32.dll | kernel32.dll | msvcrt.dll | api-ms-win-crt-*.dll) ;;
+        *) echo "unexpected import: $dll" >&2; status=1 ;;
+    esac
+done <<<"$dlls"
+for needed in user32.dll comdlg32.dll; do
+    grep -qix "$needed" <<<"$dlls" || { echo "missing import: $needed" >&2; status=1; }
+done
+# The menu resource is compiled in.
+"$arch-w64-mingw32-objdump" -h "$exe" | grep -q '\.rsrc' || { echo "no resources in $exe" >&2; status=1; }
+exit $status

@@ -25,11 +25,16 @@ struct PictureState {
 // The process-wide picture that the window paints and the commands change.
 extern PictureState picture;
 
+// A plane of height rows of width bytes, every byte 0.
+ColourPlane blankPlane(std::int32_t width, std::int32_t height);
+
 // How a load ended. On any failure the current picture is left exactly as it was;
 // for cannotOpen, errno tells why.
 enum class LoadStatus { ok, cannotOpen, truncatedHeader, negativeSize };
 
-// Reads the P6 file at path into the loaded planes of the current picture.
+// Reads the P6 file at path into the loaded planes of the current picture. On success the whole
+// picture is replaced: new size, new loaded planes, and no transformed planes until
+// transformPicture. Raster bytes missing at the end of the file are 0.
 LoadStatus loadPicture(const char* path);
 
 // Derives the transformed planes from the loaded ones (the identity: a byte-for-byte copy).

@@ -1,0 +1,27 @@
+// A scene object: a shape placed by one frame, painted by a material placed by another.
+// It points to its shape and material without owning them; both must outlive it.
+#pragma once
+
+#include "forme.h"
+#include "materiau.h"
+#include "repere.h"
+
+struct Objet {
+    // Both inverses are computed here, once, so no ray ever inverts a frame.
+    // Throws RepereDegenere when either frame cannot be inverted.
+    Objet(const Forme* forme_, const Repere& repereForme_, const Materiau* materiau_,
+          const Repere& repereMateriau_)
+        : forme(forme_), repereForme(repereForme_), inverseForme(repereForme_.inverse()),
+          materiau(materiau_), repereMateriau(repereMateriau_),
+          inverseMateriau(repereMateriau_.inverse()) {}
+
+    // World-space normal at a world point of the surface; not of unit length in general.
+    Vecteur normale(const Vecteur& pointMonde) const;
+
+    const Forme* forme;
+    Repere repereForme;
+    Repere inverseForme;
+    const Materiau* materiau;
+    Repere repereMateriau;
+    Repere inverseMateriau;
+};

@@ -1,0 +1,33 @@
+// Three single-precision components: a point, a direction, a normal or a colour (r, g, b).
+#pragma once
+
+#include <cmath>
+
+struct Vecteur {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+
+    Vecteur() = default;
+    Vecteur(float x_, float y_, float z_) : x(x_), y(y_), z(z_) {}
+};
+
+// Every operation rounds to float at each step, as the pictures expect.
+inline Vecteur operator+(const Vecteur& a, const Vecteur& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vecteur operator-(const Vecteur& a, const Vecteur& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vecteur operator*(float s, const Vecteur& v) { return {s * v.x, s * v.y, s * v.z}; }
+
+inline float produitScalaire(const Vecteur& a, const Vecteur& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+inline Vecteur produitVectoriel(const Vecteur& a, const Vecteur& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+inline float norme(const Vecteur& v) { return std::sqrt(produitScalaire(v, v)); }
+
+// The reciprocal is rounded to float once, then multiplies each component: no guard for the
+// zero vector, whose result is not finite.
+inline Vecteur normalise(const Vecteur& v) {
+    const float s = 1.0f / norme(v);
+    return s * v;
+}

@@ -1,0 +1,30 @@
+#include "renders.h"
+
+#include "ecriture.h"
+#include "geometry/sphere.h"
+#include "impact.h"
+#include "rayon.h"
+
+int testinter() {
+    Image image(450, 450);
+    const Sphere sphere(80.0f);
+    const Forme& forme = sphere;
+    // Used directly as the world-to-sphere map: the sphere's centre is at world (15, 14, 160).
+    const Repere versSphere(Vecteur(-15.0f, -14.0f, -160.0f));
+
+    const Pixel rouge{255, 0, 0};
+    const Pixel bleu{0, 0, 255};
+    const int largeur = image.largeur;
+    const int hauteur = image.hauteur;
+    for (int l = hauteur - 1; l >= 0; --l) {
+        const float y = coordonneeFenetre(l, hauteur);
+        for (int c = largeur - 1; c >= 0; --c) {
+            const Vecteur o(coordonneeFenetre(c, largeur), y, 0.0f);
+            const Vecteur dl = versSphere.appliqueVecteur(directionVisee);
+            const Vecteur ol = versSphere.appliquePoint(o);
+            const float t = forme.intersection(ol, dl);
+            image.pixels[l * largeur + c] = estImpact(t) ? rouge : bleu;
+        }
+    }
+    return ecrireRendu(image, "testinter");
+}

@@ -1,0 +1,45 @@
+#include "image/image.h"
+#include "image/octet_couleur.h"
+
+#include <gtest/gtest.h>
+
+TEST(Image, StartsBlackWithTheGivenSize) {
+    const Image image(7, 3);
+    ASSERT_EQ(image.nombrePixels(), 21);
+    for (int k = 0; k < image.nombrePixels(); ++k) {
+        EXPECT_EQ(image.pixels[k].r + image.pixels[k].g + image.pixels[k].b, 0) << k;
+    }
+}
+
+TEST(Image, NegativeSizeIsEmpty) {
+    EXPECT_EQ(Image(-2, -3).nombrePixels(), 0);
+    EXPECT_EQ(Image(5, -1).nombrePixels(), 0);
+    EXPECT_EQ(Image(0, 9).nombrePixels(), 0);
+}
+
+TEST(OctetCouleur, TruncatesWithoutClampingOrRounding) {
+    EXPECT_EQ(octetCouleur(1.0f), 255);
+    EXPECT_EQ(octetCouleur(0.99f), 252);
+    EXPECT_EQ(octetCouleur(0.5f), 127);
+    EXPECT_EQ(octetCouleur(0.0f), 0);
+    EXPECT_EQ(octetCouleur(236.0f / 255.0f), 236);
+    EXPECT_EQ(octetCouleur(0.9254902f), 236);
+}
+
+TEST(OctetCouleur, KeepsTheLowByteAboveOne) {
+    EXPECT_EQ(octetCouleur(8.3294115f), 75);  // 2123.99993 -> 2123
+    EXPECT_EQ(octetCouleur(8.682353f), 166);  // 2214.00002 -> 2214
+    EXPECT_EQ(octetCouleur(256.0f / 255.0f), 0);
+}
+
+TEST(OctetCouleur, NegativeValuesWrapLikeTwosComplement) {
+    EXPECT_EQ(octetCouleur(-0.5f), 129); // -127
+    EXPECT_EQ(octetCouleur(-0.3f), 180); // -76
+    EXPECT_EQ(octetCouleur(-0.001f), 0); // -0.255 truncates to 0
+}
+
+TEST(OctetCouleur, NonFiniteAndHugeValuesGiveZero) {
+    EXPECT_EQ(octetCouleur(std::numeric_limits<float>::infinity()), 0);
+    EXPECT_EQ(octetCouleur(std::numeric_limits<float>::quiet_NaN()), 0);
+    EXPECT_EQ(octetCouleur(1e30f), 0);
+}

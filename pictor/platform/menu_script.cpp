@@ -160,16 +160,20 @@ private:
     }
 
     void expectComma() {
-        if (next().kind != Token::Kind::comma) fail("expected ,");
+        if (peek().kind != Token::Kind::comma) fail("expected ,");
+        ++position_;
     }
 
     // A number, or an identifier that #define made a number.
     int value() {
-        std::string text = next().value;
+        if (peek().kind != Token::Kind::word && peek().kind != Token::Kind::number)
+            fail("expected a number");
+        std::string text = peek().value;
         for (int depth = 0; depth < 16 && defines_.count(text); ++depth) text = defines_.at(text);
         char* end = nullptr;
         const long number = std::strtol(text.c_str(), &end, 0);
         if (text.empty() || *end != '\0') fail("not a number: " + text);
+        ++position_;
         return static_cast<int>(number);
     }
 

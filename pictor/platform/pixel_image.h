@@ -29,8 +29,6 @@ private:
     std::vector<std::uint32_t> pixels_;
 };
 
-#define CLR_INVALID 0xFFFFFFFF
-
 // A device context: the image that painting writes into.
 struct HDC__ {
     PixelImage image;

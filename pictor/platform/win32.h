@@ -111,6 +111,9 @@ struct RECT {
 #define MB_ICONASTERISK MB_ICONINFORMATION
 #define IDOK 1
 
+// What SetPixel returns for a pixel it could not set.
+#define CLR_INVALID 0xFFFFFFFF
+
 // System colours (background brushes are colour index + 1) and cursors.
 #define COLOR_SCROLLBAR 0
 #define IDC_ARROW MAKEINTRESOURCEA(32512)

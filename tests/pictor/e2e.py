@@ -27,8 +27,13 @@ class Failure(Exception):
     pass
 
 
+SHOT = {}  # where a failing check saves a picture of the screen (PICTOR_E2E_SHOT), and its display
+
+
 def check(condition, message):
     if not condition:
+        if SHOT:
+            run(["import", "-window", "root", SHOT["path"]], 10, dict(os.environ, DISPLAY=SHOT["display"]))
         raise Failure(message)
 
 
@@ -90,7 +95,9 @@ class Pictor:
         self.args = args
         self.workdir = workdir
         self.env = dict(os.environ, DISPLAY=display, GSETTINGS_BACKEND="memory", NO_AT_BRIDGE="1",
-                        ASAN_OPTIONS="detect_leaks=0")  # GTK's own allocations are not ours
+                        ASAN_OPTIONS="detect_leaks=0",  # GTK's own allocations are not ours
+                        # GTK's recent files and settings stay in the test's own directory.
+                        XDG_DATA_HOME=workdir, XDG_CONFIG_HOME=workdir, XDG_CACHE_HOME=workdir)
         self.stderr = open(os.path.join(workdir, "pictor.stderr"), "w+")
         self.process = subprocess.Popen([args.pictor], cwd=workdir, env=self.env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -102,12 +109,12 @@ class Pictor:
         code, out = run(["xdotool"] + list(args), limit, self.env)
         return code, out
 
-    def find_window(self, title, limit=5):
+    def find_window(self, title, limit=10):
         code, out = self.xdotool("search", "--sync", "--onlyvisible", "--name", title, limit=limit)
         check(code == 0 and out.split(), "no window titled %s appeared" % title)
         return out.split()[0]
 
-    def window_gone(self, title, limit=5):
+    def window_gone(self, title, limit=10):
         deadline = time.monotonic() + limit
         while time.monotonic() < deadline:
             code, out = self.xdotool("search", "--onlyvisible", "--name", title)
@@ -115,7 +122,7 @@ class Pictor:
                 time.sleep(0.3)  # one paint cycle of the window behind
                 return
             time.sleep(0.05)
-        raise Failure("window %s did not close" % title)
+        check(False, "window %s did not close" % title)
 
     def keys(self, window, *keys):
         self.xdotool("windowfocus", "--sync", window)
@@ -135,32 +142,33 @@ class Pictor:
         self.xdotool("windowfocus", "--sync", dialog)
         self.xdotool("key", "ctrl+l")
         time.sleep(0.2)
+        known = self.visible_windows()
         self.xdotool("type", "--delay", "5", path, limit=20)
-        time.sleep(0.2)
-        if replace:
-            known = self.visible_windows()
+        # The entry completes the typed name in the background, and a key pressed before it has
+        # done is taken by the completion: give it time.
+        time.sleep(0.5)
+        # Should the completion still take the key, press it again while the chooser shows no
+        # answer, after waiting longer than an answer takes.
+        for attempt in range(3):
+            if attempt:
+                print("(Return again for %s: the chooser kept it)" % path)
             self.xdotool("key", "Return")
-            deadline = time.monotonic() + 5
-            while not self.visible_windows() - known:
-                check(time.monotonic() < deadline, "no confirmation to replace %s" % path)
-                time.sleep(0.05)
-            self.keys((self.visible_windows() - known).pop(), "alt+r")  # "Replace"
-            return
-        # The first Return may only take the location entry's completion; press again while
-        # the chooser stays open.
-        for _ in range(3):
-            self.xdotool("key", "Return")
-            deadline = time.monotonic() + 1
+            deadline = time.monotonic() + 2.5
             while time.monotonic() < deadline:
+                if replace and self.visible_windows() - known:
+                    time.sleep(0.2)
+                    self.keys((self.visible_windows() - known).pop(), "alt+r")  # "Replace"
+                    replace = False
                 code, out = self.xdotool("search", "--onlyvisible", "--name", title)
                 if code != 0 or dialog not in out.split():
+                    time.sleep(0.3)  # one paint cycle of the window behind
                     return
                 time.sleep(0.05)
+        check(False, "the chooser did not take %s" % path)
 
     def open(self, path):
         self.menu(MENU_OPEN)
         self.choose_file(OPEN_TITLE, path)
-        self.window_gone(OPEN_TITLE)
 
     def screenshot(self):
         code, _ = run(["import", "-window", self.window, "-depth", "8", os.path.join(self.workdir, "shot.ppm")],
@@ -255,7 +263,6 @@ def session(args, display, workdir):
         saved = os.path.join(workdir, "saved copy.ppm")
         pictor.menu(MENU_SAVE_AS)
         pictor.choose_file(SAVE_TITLE, saved)
-        pictor.window_gone(SAVE_TITLE)
         original, copy = open(first, "rb").read(), open(saved, "rb").read()
         o_lines, c_lines = original.split(b"\n", 2), copy.split(b"\n", 2)
         check(c_lines[1] == b"# " + saved.encode() + " image transformée".encode("cp1252"),
@@ -266,6 +273,12 @@ def session(args, display, workdir):
 
         pictor.open(second)
         print("%s: %d visible pixels exact" % (second, pictor.check_shows(second)))
+
+        # A larger window shows the whole picture: the client area is painted again.
+        pictor.xdotool("windowsize", "--sync", pictor.window, "620", "620")
+        time.sleep(0.3)
+        check(pictor.screenshot()[:2] == (620, 620), "the window was not resized")
+        print("resized to 620x620: %d visible pixels exact" % pictor.check_shows(second))
         before = pictor.screenshot()
 
         pictor.menu(MENU_OPEN)
@@ -379,13 +392,9 @@ def main():
     workdir = tempfile.mkdtemp(prefix="pictor-e2e-")
     try:
         with Xvfb() as display:
-            try:
-                globals()[args.scenario](args, display.name, workdir)
-            except Failure:
-                if os.environ.get("PICTOR_E2E_SHOT"):  # a picture of the screen to look at
-                    run(["import", "-window", "root", os.environ["PICTOR_E2E_SHOT"]], 10,
-                        dict(os.environ, DISPLAY=display.name))
-                raise
+            if os.environ.get("PICTOR_E2E_SHOT"):
+                SHOT.update(path=os.environ["PICTOR_E2E_SHOT"], display=display.name)
+            globals()[args.scenario](args, display.name, workdir)
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1

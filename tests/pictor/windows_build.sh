@@ -34,6 +34,8 @@ done <<<"$dlls"
 for needed in user32.dll comdlg32.dll; do
     grep -qix "$needed" <<<"$dlls" || { echo "missing import: $needed" >&2; status=1; }
 done
-# The menu resource is compiled in.
-"$arch-w64-mingw32-objdump" -h "$exe" | grep -q '\.rsrc' || { echo "no resources in $exe" >&2; status=1; }
+# The menu resource is compiled in: identifier 101, French (France) (primary 12, sublanguage 1).
+resources=$("$arch-w64-mingw32-windres" -i "$exe" -O rc)
+grep -q '^LANGUAGE 12, 1$' <<<"$resources" && grep -q '^101 MENU$' <<<"$resources" &&
+    grep -q 'MENUITEM "Ouvrir", 40006' <<<"$resources" || { echo "no French menu 101 in $exe" >&2; status=1; }
 exit $status

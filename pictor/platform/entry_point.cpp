@@ -5,14 +5,15 @@
 
 #include <string>
 
-int main(int argc, char** argv) {
-    gchar* name = g_path_get_basename(argc > 0 ? argv[0] : "program");
+int main(int argc, char **argv) {
+    gchar *name = g_path_get_basename(argc > 0 ? argv[0] : "program");
     g_set_prgname(name);
     g_free(name);
 
     std::string commandLine;
-    for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
-    static char module;  // the instance handle only has to be distinct and non-null
+    for (int i = 1; i < argc; ++i)
+        commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+    static char module; // the instance handle only has to be distinct and non-null
     return WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, commandLine.data(),
                    SW_SHOWDEFAULT);
 }

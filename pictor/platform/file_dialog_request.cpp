@@ -8,30 +8,35 @@ bool dialogSizeAccepted(DWORD structSize) {
 
 namespace {
 
-std::vector<std::string> splitPatterns(const std::string& list) {
+std::vector<std::string> splitPatterns(const std::string &list) {
     std::vector<std::string> patterns;
     std::size_t start = 0;
     while (start <= list.size()) {
         std::size_t end = list.find(';', start);
-        if (end == std::string::npos) end = list.size();
-        if (end > start) patterns.push_back(list.substr(start, end - start));
+        if (end == std::string::npos)
+            end = list.size();
+        if (end > start)
+            patterns.push_back(list.substr(start, end - start));
         start = end + 1;
     }
     return patterns;
 }
 
-}  // namespace
+} // namespace
 
-FileDialogRequest describeFileDialog(const OPENFILENAMEA& dialog, bool forSaving) {
+FileDialogRequest describeFileDialog(const OPENFILENAMEA &dialog, bool forSaving) {
     FileDialogRequest request;
-    if (dialog.lpstrTitle != nullptr) request.title = dialog.lpstrTitle;
-    else request.title = forSaving ? "Enregistrer sous" : "Ouvrir";
+    if (dialog.lpstrTitle != nullptr)
+        request.title = dialog.lpstrTitle;
+    else
+        request.title = forSaving ? "Enregistrer sous" : "Ouvrir";
 
-    for (const char* p = dialog.lpstrFilter; p != nullptr && *p != '\0';) {
+    for (const char *p = dialog.lpstrFilter; p != nullptr && *p != '\0';) {
         FileFilter filter;
         filter.name = p;
         p += filter.name.size() + 1;
-        if (*p == '\0') break;  // a name without its pattern ends the list
+        if (*p == '\0')
+            break; // a name without its pattern ends the list
         const std::string patterns = p;
         p += patterns.size() + 1;
         filter.patterns = splitPatterns(patterns);
@@ -42,8 +47,9 @@ FileDialogRequest describeFileDialog(const OPENFILENAMEA& dialog, bool forSaving
     return request;
 }
 
-bool storeChosenPath(OPENFILENAMEA& dialog, const std::string& path) {
-    if (dialog.lpstrFile == nullptr || path.size() + 1 > dialog.nMaxFile) return false;
+bool storeChosenPath(OPENFILENAMEA &dialog, const std::string &path) {
+    if (dialog.lpstrFile == nullptr || path.size() + 1 > dialog.nMaxFile)
+        return false;
     std::memcpy(dialog.lpstrFile, path.c_str(), path.size() + 1);
 
     const std::size_t slash = path.find_last_of('/');

@@ -6,8 +6,8 @@ namespace {
 
 DWORD lastDialogError = 0;
 
-GtkWindow* ownerWindow(HWND owner) {
-    HWND__* w = liveWindow(owner);
+GtkWindow *ownerWindow(HWND owner) {
+    HWND__ *w = liveWindow(owner);
     return w != nullptr ? GTK_WINDOW(w->window) : nullptr;
 }
 
@@ -16,13 +16,13 @@ struct Answer {
     bool given = false;
 };
 
-void onResponse(GtkDialog*, gint response, gpointer answer) {
-    static_cast<Answer*>(answer)->response = response;
-    static_cast<Answer*>(answer)->given = true;
+void onResponse(GtkDialog *, gint response, gpointer answer) {
+    static_cast<Answer *>(answer)->response = response;
+    static_cast<Answer *>(answer)->given = true;
 }
 
 // Shows the dialog and runs the modal loop until it answers; the caller destroys the dialog.
-gint runModal(GtkWidget* dialog) {
+gint runModal(GtkWidget *dialog) {
     Answer answer;
     g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &answer);
     gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
@@ -38,27 +38,28 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
         return FALSE;
     }
     const FileDialogRequest request = describeFileDialog(*dialog, forSaving);
-    GtkWidget* chooser = gtk_file_chooser_dialog_new(
+    GtkWidget *chooser = gtk_file_chooser_dialog_new(
         request.title.c_str(), ownerWindow(dialog->hwndOwner),
         forSaving ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Annuler",
-        GTK_RESPONSE_CANCEL, forSaving ? "_Enregistrer" : "_Ouvrir", GTK_RESPONSE_ACCEPT,
-        nullptr);
+        GTK_RESPONSE_CANCEL, forSaving ? "_Enregistrer" : "_Ouvrir", GTK_RESPONSE_ACCEPT, nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
     gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser),
                                                    request.confirmOverwrite);
-    for (const FileFilter& filter : request.filters) {
-        GtkFileFilter* gtkFilter = gtk_file_filter_new();
+    for (const FileFilter &filter : request.filters) {
+        GtkFileFilter *gtkFilter = gtk_file_filter_new();
         gtk_file_filter_set_name(gtkFilter, filter.name.c_str());
-        for (const std::string& pattern : filter.patterns)
+        for (const std::string &pattern : filter.patterns)
             gtk_file_filter_add_pattern(gtkFilter, pattern.c_str());
         gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), gtkFilter);
     }
 
     BOOL accepted = FALSE;
     if (runModal(chooser) == GTK_RESPONSE_ACCEPT) {
-        gchar* path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
-        if (path != nullptr && storeChosenPath(*dialog, path)) accepted = TRUE;
-        else lastDialogError = FNERR_BUFFERTOOSMALL;  // a path too long for the buffer
+        gchar *path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
+        if (path != nullptr && storeChosenPath(*dialog, path))
+            accepted = TRUE;
+        else
+            lastDialogError = FNERR_BUFFERTOOSMALL; // a path too long for the buffer
         g_free(path);
     }
     gtk_widget_destroy(chooser);
@@ -67,35 +68,34 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
 
 GtkMessageType messageType(UINT type) {
     switch (type & 0xF0) {
-    case MB_ICONERROR: return GTK_MESSAGE_ERROR;
-    case MB_ICONQUESTION: return GTK_MESSAGE_QUESTION;
-    case MB_ICONWARNING: return GTK_MESSAGE_WARNING;
-    case MB_ICONINFORMATION: return GTK_MESSAGE_INFO;
-    default: return GTK_MESSAGE_OTHER;
+    case MB_ICONERROR:
+        return GTK_MESSAGE_ERROR;
+    case MB_ICONQUESTION:
+        return GTK_MESSAGE_QUESTION;
+    case MB_ICONWARNING:
+        return GTK_MESSAGE_WARNING;
+    case MB_ICONINFORMATION:
+        return GTK_MESSAGE_INFO;
+    default:
+        return GTK_MESSAGE_OTHER;
     }
 }
 
-}  // namespace
+} // namespace
 
-BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA dialog) {
-    return runFileDialog(dialog, false);
-}
+BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA dialog) { return runFileDialog(dialog, false); }
 
-BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA dialog) {
-    return runFileDialog(dialog, true);
-}
+BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA dialog) { return runFileDialog(dialog, true); }
 
-DWORD WINAPI CommDlgExtendedError() {
-    return lastDialogError;
-}
+DWORD WINAPI CommDlgExtendedError() { return lastDialogError; }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     // Only the single OK button is offered. GTK wants valid UTF-8, whatever bytes a path holds.
-    gchar* shownText = g_utf8_make_valid(text != nullptr ? text : "", -1);
-    GtkWidget* box = gtk_message_dialog_new(ownerWindow(owner), GTK_DIALOG_DESTROY_WITH_PARENT,
+    gchar *shownText = g_utf8_make_valid(text != nullptr ? text : "", -1);
+    GtkWidget *box = gtk_message_dialog_new(ownerWindow(owner), GTK_DIALOG_DESTROY_WITH_PARENT,
                                             messageType(type), GTK_BUTTONS_OK, "%s", shownText);
     g_free(shownText);
-    gchar* shownCaption = g_utf8_make_valid(caption != nullptr ? caption : "Erreur", -1);
+    gchar *shownCaption = g_utf8_make_valid(caption != nullptr ? caption : "Erreur", -1);
     gtk_window_set_title(GTK_WINDOW(box), shownCaption);
     g_free(shownCaption);
     runModal(box);

@@ -10,16 +10,17 @@ namespace {
 
 const int idleWaitMs = 10;
 
-}  // namespace
+} // namespace
 
-MessageQueue& threadQueue() {
+MessageQueue &threadQueue() {
     static MessageQueue queue;
     return queue;
 }
 
 void iterateToolkit(int maxWaitMs) {
-    GMainContext* context = g_main_context_default();
-    if (!g_main_context_acquire(context)) return;
+    GMainContext *context = g_main_context_default();
+    if (!g_main_context_acquire(context))
+        return;
     static std::vector<GPollFD> fds(16);
     gint priority = 0;
     g_main_context_prepare(context, &priority);
@@ -30,13 +31,15 @@ void iterateToolkit(int maxWaitMs) {
            static_cast<gint>(fds.size()))
         fds.resize(static_cast<std::size_t>(count));
     // Sources that are ready already make the timeout 0; GTK's own timers shorten it.
-    if (timeout < 0 || timeout > maxWaitMs) timeout = maxWaitMs;
+    if (timeout < 0 || timeout > maxWaitMs)
+        timeout = maxWaitMs;
     g_main_context_get_poll_func(context)(fds.data(), static_cast<guint>(count), timeout);
-    if (g_main_context_check(context, priority, fds.data(), count)) g_main_context_dispatch(context);
+    if (g_main_context_check(context, priority, fds.data(), count))
+        g_main_context_dispatch(context);
     g_main_context_release(context);
 }
 
-void runModalLoop(const bool* done) {
+void runModalLoop(const bool *done) {
     while (!*done) {
         iterateToolkit(idleWaitMs);
         // Win32's modal loops dispatch the paint messages of the windows behind the dialog.
@@ -46,29 +49,31 @@ void runModalLoop(const bool* done) {
     }
 }
 
-BOOL WINAPI PeekMessageA(MSG* message, HWND, UINT, UINT, UINT remove) {
+BOOL WINAPI PeekMessageA(MSG *message, HWND, UINT, UINT, UINT remove) {
     // Only the unfiltered form (no window, range 0 to 0) is offered.
-    if (message == nullptr) return FALSE;
-    if (threadQueue().take(*message, remove)) return TRUE;
+    if (message == nullptr)
+        return FALSE;
+    if (threadQueue().take(*message, remove))
+        return TRUE;
     iterateToolkit(idleWaitMs);
     return threadQueue().take(*message, remove) ? TRUE : FALSE;
 }
 
-BOOL WINAPI TranslateMessage(const MSG*) {
-    return FALSE;  // keys reach the toolkit's widgets directly; no character messages are made
+BOOL WINAPI TranslateMessage(const MSG *) {
+    return FALSE; // keys reach the toolkit's widgets directly; no character messages are made
 }
 
-LRESULT WINAPI DispatchMessageA(const MSG* message) {
-    if (message == nullptr || message->hwnd == nullptr) return 0;  // WM_QUIT reaches no window
+LRESULT WINAPI DispatchMessageA(const MSG *message) {
+    if (message == nullptr || message->hwnd == nullptr)
+        return 0; // WM_QUIT reaches no window
     return sendToWindow(message->hwnd, message->message, message->wParam, message->lParam);
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (window != nullptr && liveWindow(window) == nullptr) return FALSE;
+    if (window != nullptr && liveWindow(window) == nullptr)
+        return FALSE;
     threadQueue().post(window, message, wParam, lParam);
     return TRUE;
 }
 
-void WINAPI PostQuitMessage(int exitCode) {
-    threadQueue().postQuit(exitCode);
-}
+void WINAPI PostQuitMessage(int exitCode) { threadQueue().postQuit(exitCode); }

@@ -6,30 +6,31 @@
 
 namespace {
 
-COLORREF background(HWND__* w) {
+COLORREF background(HWND__ *w) {
     COLORREF colour = RGB(255, 255, 255);
     brushColour(w->windowClass->background, colour);
     return colour;
 }
 
-void onSizeAllocate(GtkWidget*, GdkRectangle* size, gpointer window) {
-    HWND__* w = static_cast<HWND__*>(window);
+void onSizeAllocate(GtkWidget *, GdkRectangle *size, gpointer window) {
+    HWND__ *w = static_cast<HWND__ *>(window);
     if (size->width == w->surface.image.width() && size->height == w->surface.image.height())
         return;
     // A new size shows new parts of the client area: they are erased and painted.
     InvalidateRect(w, nullptr, TRUE);
 }
 
-gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer window) {
-    HWND__* w = static_cast<HWND__*>(window);
+gboolean onDraw(GtkWidget *, cairo_t *cr, gpointer window) {
+    HWND__ *w = static_cast<HWND__ *>(window);
     const COLORREF colour = background(w);
     cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
                          ((colour >> 16) & 0xFF) / 255.0);
-    cairo_paint(cr);  // until the first paint the client area shows the background
-    PixelImage& image = w->surface.image;
-    if (image.width() == 0 || image.height() == 0) return TRUE;
-    cairo_surface_t* shown = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(image.data()), CAIRO_FORMAT_RGB24, image.width(),
+    cairo_paint(cr); // until the first paint the client area shows the background
+    PixelImage &image = w->surface.image;
+    if (image.width() == 0 || image.height() == 0)
+        return TRUE;
+    cairo_surface_t *shown = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char *>(image.data()), CAIRO_FORMAT_RGB24, image.width(),
         image.height(), image.width() * 4);
     cairo_set_source_surface(cr, shown, 0, 0);
     cairo_paint(cr);
@@ -37,26 +38,29 @@ gboolean onDraw(GtkWidget*, cairo_t* cr, gpointer window) {
     return TRUE;
 }
 
-}  // namespace
+} // namespace
 
 void connectPainting(HWND window) {
     g_signal_connect(window->area, "size-allocate", G_CALLBACK(onSizeAllocate), window);
     g_signal_connect(window->area, "draw", G_CALLBACK(onDraw), window);
 }
 
-BOOL WINAPI InvalidateRect(HWND window, const RECT*, BOOL erase) {
+BOOL WINAPI InvalidateRect(HWND window, const RECT *, BOOL erase) {
     // The whole client area is invalidated whatever the rectangle: painting always sets it all.
-    HWND__* w = liveWindow(window);
-    if (w == nullptr) return FALSE;
-    if (erase) w->eraseBeforePaint = true;
+    HWND__ *w = liveWindow(window);
+    if (w == nullptr)
+        return FALSE;
+    if (erase)
+        w->eraseBeforePaint = true;
     threadQueue().invalidate(window);
     return TRUE;
 }
 
-HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT* paint) {
-    HWND__* w = liveWindow(window);
-    if (w == nullptr || paint == nullptr) return nullptr;
-    PixelImage& image = w->surface.image;
+HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT *paint) {
+    HWND__ *w = liveWindow(window);
+    if (w == nullptr || paint == nullptr)
+        return nullptr;
+    PixelImage &image = w->surface.image;
     const int width = gtk_widget_get_allocated_width(w->area);
     const int height = gtk_widget_get_allocated_height(w->area);
     if (width != image.width() || height != image.height()) {
@@ -69,19 +73,21 @@ HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT* paint) {
 
     *paint = PAINTSTRUCT{};
     paint->hdc = &w->surface;
-    paint->fErase = FALSE;  // erased here already
+    paint->fErase = FALSE; // erased here already
     paint->rcPaint = RECT{0, 0, width, height};
     return paint->hdc;
 }
 
-BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT*) {
-    HWND__* w = liveWindow(window);
-    if (w == nullptr) return FALSE;
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT *) {
+    HWND__ *w = liveWindow(window);
+    if (w == nullptr)
+        return FALSE;
     gtk_widget_queue_draw(w->area);
     return TRUE;
 }
 
 COLORREF WINAPI SetPixel(HDC deviceContext, int x, int y, COLORREF colour) {
-    if (deviceContext == nullptr) return CLR_INVALID;
+    if (deviceContext == nullptr)
+        return CLR_INVALID;
     return deviceContext->image.set(x, y, colour);
 }

@@ -9,19 +9,19 @@
 #include <gtk/gtk.h>
 
 struct HWND__ {
-    WindowClass* windowClass = nullptr;
-    GtkWidget* window = nullptr;
-    GtkWidget* area = nullptr;    // the client area
-    HDC__ surface;                // what the client area shows
+    WindowClass *windowClass = nullptr;
+    GtkWidget *window = nullptr;
+    GtkWidget *area = nullptr; // the client area
+    HDC__ surface;             // what the client area shows
     bool eraseBeforePaint = true;
 };
 
 // The live window of that handle, or null for a destroyed or unknown one.
-HWND__* liveWindow(HWND handle);
+HWND__ *liveWindow(HWND handle);
 
 // The thread's message queue.
 class MessageQueue;
-MessageQueue& threadQueue();
+MessageQueue &threadQueue();
 
 // Sends a message straight to the window's procedure, as Win32's SendMessage does.
 LRESULT sendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -31,11 +31,11 @@ void iterateToolkit(int maxWaitMs);
 
 // Runs GTK until *done is set, painting the windows that need it on the way: the nested loop
 // of a modal dialog.
-void runModalLoop(const bool* done);
+void runModalLoop(const bool *done);
 
 // Builds the GtkMenuBar of the program's menu resource; its items post WM_COMMAND to owner.
 // Null when the program has no menu of that identifier.
-GtkWidget* buildMenuBar(LPCSTR menuName, HWND owner);
+GtkWidget *buildMenuBar(LPCSTR menuName, HWND owner);
 
 // Connects the drawing area's size and draw signals to the window's painting.
 void connectPainting(HWND window);

@@ -11,18 +11,18 @@
 
 namespace {
 
-std::vector<std::unique_ptr<HWND__>>& windows() {
+std::vector<std::unique_ptr<HWND__>> &windows() {
     static std::vector<std::unique_ptr<HWND__>> live;
     return live;
 }
 
 // GTK is started with the first window; without a display that fails and says why once.
 bool toolkitStarted() {
-    static int state = 0;  // 0 not tried, 1 started, -1 failed
+    static int state = 0; // 0 not tried, 1 started, -1 failed
     if (state == 0) {
         state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
         if (state < 0) {
-            const char* display = std::getenv("DISPLAY");
+            const char *display = std::getenv("DISPLAY");
             const std::string why = display == nullptr || *display == '\0'
                                         ? std::string("no display (DISPLAY is not set)")
                                         : std::string("cannot open display ") + display;
@@ -32,23 +32,25 @@ bool toolkitStarted() {
     return state > 0;
 }
 
-gboolean onDeleteEvent(GtkWidget*, GdkEvent*, gpointer window) {
+gboolean onDeleteEvent(GtkWidget *, GdkEvent *, gpointer window) {
     // The close button asks; the window procedure decides (by default it destroys the window).
     PostMessageA(static_cast<HWND>(window), WM_CLOSE, 0, 0);
     return TRUE;
 }
 
-}  // namespace
+} // namespace
 
-HWND__* liveWindow(HWND handle) {
-    for (const auto& w : windows())
-        if (w.get() == handle) return handle;
+HWND__ *liveWindow(HWND handle) {
+    for (const auto &w : windows())
+        if (w.get() == handle)
+            return handle;
     return nullptr;
 }
 
 LRESULT sendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    HWND__* w = liveWindow(window);
-    if (w == nullptr) return 0;
+    HWND__ *w = liveWindow(window);
+    if (w == nullptr)
+        return 0;
     return w->windowClass->procedure(window, message, wParam, lParam);
 }
 
@@ -60,16 +62,18 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
 
 HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
-    WindowClass* windowClass = findWindowClass(className);
-    if (windowClass == nullptr || !toolkitStarted()) return nullptr;
+    WindowClass *windowClass = findWindowClass(className);
+    if (windowClass == nullptr || !toolkitStarted())
+        return nullptr;
 
     auto owned = std::make_unique<HWND__>();
     HWND window = owned.get();
     window->windowClass = windowClass;
-    GtkWidget* menuBar = nullptr;
+    GtkWidget *menuBar = nullptr;
     if (windowClass->menuName != nullptr) {
         menuBar = buildMenuBar(windowClass->menuName, window);
-        if (menuBar == nullptr) return nullptr;  // the class names a menu the program lacks
+        if (menuBar == nullptr)
+            return nullptr; // the class names a menu the program lacks
     }
     windows().push_back(std::move(owned));
     ++windowClass->windowCount;
@@ -79,46 +83,56 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     // The outer size includes the menu bar, as Win32's includes frame and menu.
     if (width != CW_USEDEFAULT && height != CW_USEDEFAULT)
         gtk_window_set_default_size(GTK_WINDOW(window->window), width, height);
-    if (x != CW_USEDEFAULT && y != CW_USEDEFAULT) gtk_window_move(GTK_WINDOW(window->window), x, y);
+    if (x != CW_USEDEFAULT && y != CW_USEDEFAULT)
+        gtk_window_move(GTK_WINDOW(window->window), x, y);
     g_signal_connect(window->window, "delete-event", G_CALLBACK(onDeleteEvent), window);
 
-    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    if (menuBar != nullptr) gtk_box_pack_start(GTK_BOX(box), menuBar, FALSE, FALSE, 0);
+    GtkWidget *box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    if (menuBar != nullptr)
+        gtk_box_pack_start(GTK_BOX(box), menuBar, FALSE, FALSE, 0);
     window->area = gtk_drawing_area_new();
     gtk_box_pack_start(GTK_BOX(box), window->area, TRUE, TRUE, 0);
     gtk_container_add(GTK_CONTAINER(window->window), box);
     connectPainting(window);
 
-    if (style & WS_VISIBLE) gtk_widget_show_all(window->window);
+    if (style & WS_VISIBLE)
+        gtk_widget_show_all(window->window);
     return window;
 }
 
 BOOL WINAPI DestroyWindow(HWND window) {
-    HWND__* w = liveWindow(window);
-    if (w == nullptr) return FALSE;
+    HWND__ *w = liveWindow(window);
+    if (w == nullptr)
+        return FALSE;
     sendToWindow(window, WM_DESTROY, 0, 0);
     threadQueue().forget(window);
     --w->windowClass->windowCount;
     gtk_widget_destroy(w->window);
-    auto& all = windows();
-    all.erase(std::remove_if(all.begin(), all.end(),
-                             [window](const std::unique_ptr<HWND__>& p) { return p.get() == window; }),
-              all.end());
+    auto &all = windows();
+    all.erase(
+        std::remove_if(all.begin(), all.end(),
+                       [window](const std::unique_ptr<HWND__> &p) { return p.get() == window; }),
+        all.end());
     return TRUE;
 }
 
 BOOL WINAPI ShowWindow(HWND window, int showCommand) {
-    HWND__* w = liveWindow(window);
-    if (w == nullptr) return FALSE;
+    HWND__ *w = liveWindow(window);
+    if (w == nullptr)
+        return FALSE;
     const BOOL wasVisible = gtk_widget_get_visible(w->window);
-    if (showCommand == SW_HIDE) gtk_widget_hide(w->window);
-    else gtk_widget_show_all(w->window);
+    if (showCommand == SW_HIDE)
+        gtk_widget_hide(w->window);
+    else
+        gtk_widget_show_all(w->window);
     return wasVisible;
 }
 
 BOOL WINAPI UpdateWindow(HWND window) {
-    if (liveWindow(window) == nullptr) return FALSE;
-    if (threadQueue().needsPaint(window)) sendToWindow(window, WM_PAINT, 0, 0);
+    if (liveWindow(window) == nullptr)
+        return FALSE;
+    if (threadQueue().needsPaint(window))
+        sendToWindow(window, WM_PAINT, 0, 0);
     return TRUE;
 }
 
@@ -129,7 +143,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint{};
-        BeginPaint(window, &paint);  // erases and validates
+        BeginPaint(window, &paint); // erases and validates
         EndPaint(window, &paint);
         return 0;
     }

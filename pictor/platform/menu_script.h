@@ -12,13 +12,13 @@ struct MenuEntry {
     enum class Kind { popup, item, separator };
     Kind kind = Kind::item;
     std::string text;
-    int id = 0;                       // the command identifier of an item
-    std::vector<MenuEntry> children;  // the entries of a popup
+    int id = 0;                      // the command identifier of an item
+    std::vector<MenuEntry> children; // the entries of a popup
 };
 
 struct MenuResource {
     int id = 0;
-    int language = 0;  // the language identifier, 0 when the script names none
+    int language = 0; // the language identifier, 0 when the script names none
     std::vector<MenuEntry> entries;
 };
 
@@ -31,4 +31,4 @@ using IncludedFiles = std::map<std::string, std::string>;
 
 // Every menu of the script, in order. Throws MenuScriptError, naming the line, on what it cannot
 // read.
-std::vector<MenuResource> readMenuScript(const std::string& script, const IncludedFiles& includes);
+std::vector<MenuResource> readMenuScript(const std::string &script, const IncludedFiles &includes);

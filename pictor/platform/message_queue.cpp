@@ -17,7 +17,8 @@ void MessageQueue::postQuit(int exitCode) {
 }
 
 void MessageQueue::invalidate(HWND window) {
-    if (!needsPaint(window)) needPaint_.push_back(window);
+    if (!needsPaint(window))
+        needPaint_.push_back(window);
 }
 
 void MessageQueue::validate(HWND window) {
@@ -31,22 +32,24 @@ bool MessageQueue::needsPaint(HWND window) const {
 void MessageQueue::forget(HWND window) {
     validate(window);
     posted_.erase(std::remove_if(posted_.begin(), posted_.end(),
-                                 [window](const MSG& m) { return m.hwnd == window; }),
+                                 [window](const MSG &m) { return m.hwnd == window; }),
                   posted_.end());
 }
 
-bool MessageQueue::take(MSG& out, UINT removeOption) {
+bool MessageQueue::take(MSG &out, UINT removeOption) {
     const bool remove = (removeOption & PM_REMOVE) != 0;
     if (!posted_.empty()) {
         out = posted_.front();
-        if (remove) posted_.pop_front();
+        if (remove)
+            posted_.pop_front();
         return true;
     }
     if (quitPosted_) {
         out = MSG{};
         out.message = WM_QUIT;
         out.wParam = static_cast<WPARAM>(quitCode_);
-        if (remove) quitPosted_ = false;
+        if (remove)
+            quitPosted_ = false;
         return true;
     }
     if (!needPaint_.empty()) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 class MessageQueue {
-public:
+  public:
     void post(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void postQuit(int exitCode);
     void invalidate(HWND window);
@@ -21,9 +21,9 @@ public:
 
     // Takes the next message into out; with PM_NOREMOVE it stays in the queue.
     // Returns false when nothing is waiting.
-    bool take(MSG& out, UINT removeOption);
+    bool take(MSG &out, UINT removeOption);
 
-private:
+  private:
     std::deque<MSG> posted_;
     bool quitPosted_ = false;
     int quitCode_ = 0;

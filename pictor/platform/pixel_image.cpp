@@ -13,7 +13,7 @@ COLORREF toColour(std::uint32_t word) {
     return ((word >> 16) & 0xFFu) | (word & 0xFF00u) | ((word & 0xFFu) << 16);
 }
 
-}  // namespace
+} // namespace
 
 void PixelImage::reset(int width, int height, COLORREF colour) {
     width_ = std::max(width, 0);
@@ -27,15 +27,17 @@ void PixelImage::fill(COLORREF colour) {
 }
 
 COLORREF PixelImage::set(int x, int y, COLORREF colour) {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
-    const COLORREF shown = colour & 0xFFFFFFu;  // the top byte plays no part in the colour
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return CLR_INVALID;
+    const COLORREF shown = colour & 0xFFFFFFu; // the top byte plays no part in the colour
     pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
             static_cast<std::size_t>(x)] = toWord(shown);
     return shown;
 }
 
 COLORREF PixelImage::get(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return CLR_INVALID;
     return toColour(pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                             static_cast<std::size_t>(x)]);
 }

@@ -9,10 +9,10 @@
 #include <vector>
 
 class PixelImage {
-public:
+  public:
     int width() const { return width_; }
     int height() const { return height_; }
-    std::uint32_t* data() { return pixels_.data(); }
+    std::uint32_t *data() { return pixels_.data(); }
 
     // A new size; every pixel then has the given colour.
     void reset(int width, int height, COLORREF colour);
@@ -23,7 +23,7 @@ public:
     // The colour at (x, y), or CLR_INVALID outside the image.
     COLORREF get(int x, int y) const;
 
-private:
+  private:
     int width_ = 0;
     int height_ = 0;
     std::vector<std::uint32_t> pixels_;

@@ -9,7 +9,6 @@
 
 #define WINAPI
 #define CALLBACK
-#define CONST const
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -26,9 +25,9 @@ typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef WORD ATOM;
 typedef DWORD COLORREF;
-typedef char* LPSTR;
-typedef const char* LPCSTR;
-typedef void* LPVOID;
+typedef char *LPSTR;
+typedef const char *LPCSTR;
+typedef void *LPVOID;
 
 #define TRUE 1
 #define FALSE 0
@@ -36,7 +35,7 @@ typedef void* LPVOID;
 // Handles are pointers to distinct incomplete types, as with STRICT in <windows.h>.
 #define DECLARE_HANDLE(name)                                                                       \
     struct name##__;                                                                               \
-    typedef struct name##__* name
+    typedef struct name##__ *name
 DECLARE_HANDLE(HWND);
 DECLARE_HANDLE(HINSTANCE);
 DECLARE_HANDLE(HDC);
@@ -45,8 +44,8 @@ DECLARE_HANDLE(HBRUSH);
 DECLARE_HANDLE(HMENU);
 typedef HICON HCURSOR;
 
-typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
-typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef UINT_PTR(CALLBACK *LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 
 struct POINT {
     LONG x;
@@ -173,15 +172,14 @@ struct OPENFILENAMEA {
     LPARAM lCustData;
     LPOFNHOOKPROC lpfnHook;
     LPCSTR lpTemplateName;
-    void* pvReserved;
+    void *pvReserved;
     DWORD dwReserved;
     DWORD FlagsEx;
 };
-typedef OPENFILENAMEA* LPOPENFILENAMEA;
+typedef OPENFILENAMEA *LPOPENFILENAMEA;
 
 // The structure without its trailing reserved fields, as the older dialogs know it.
-#define OPENFILENAME_SIZE_VERSION_400A                                                             \
-    (offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR))
+#define OPENFILENAME_SIZE_VERSION_400A (offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR))
 
 #define OFN_OVERWRITEPROMPT 0x00000002
 #define OFN_FILEMUSTEXIST 0x00001000
@@ -193,7 +191,7 @@ typedef OPENFILENAMEA* LPOPENFILENAMEA;
 #define FNERR_BUFFERTOOSMALL 0x3003
 
 // Window classes and windows.
-ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass);
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass);
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
@@ -205,16 +203,16 @@ BOOL WINAPI UpdateWindow(HWND window);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Messages.
-BOOL WINAPI PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT remove);
-BOOL WINAPI TranslateMessage(const MSG* message);
-LRESULT WINAPI DispatchMessageA(const MSG* message);
+BOOL WINAPI PeekMessageA(MSG *message, HWND window, UINT filterMin, UINT filterMax, UINT remove);
+BOOL WINAPI TranslateMessage(const MSG *message);
+LRESULT WINAPI DispatchMessageA(const MSG *message);
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int exitCode);
 
 // Painting.
-HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT* paint);
-BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint);
-BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT *paint);
+BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT *paint);
+BOOL WINAPI InvalidateRect(HWND window, const RECT *rect, BOOL erase);
 COLORREF WINAPI SetPixel(HDC deviceContext, int x, int y, COLORREF colour);
 
 // Message boxes and file dialogs.

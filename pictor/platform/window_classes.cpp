@@ -6,12 +6,12 @@
 
 namespace {
 
-std::list<WindowClass>& classes() {
-    static std::list<WindowClass> registered;  // a list: a class keeps its address
+std::list<WindowClass> &classes() {
+    static std::list<WindowClass> registered; // a list: a class keeps its address
     return registered;
 }
 
-bool sameName(const std::string& a, LPCSTR b) {
+bool sameName(const std::string &a, LPCSTR b) {
     const std::string other(b);
     return a.size() == other.size() &&
            std::equal(a.begin(), a.end(), other.begin(), [](char x, char y) {
@@ -20,16 +20,18 @@ bool sameName(const std::string& a, LPCSTR b) {
            });
 }
 
-}  // namespace
+} // namespace
 
-WindowClass* findWindowClass(LPCSTR name) {
-    if (name == nullptr || IS_INTRESOURCE(name)) return nullptr;
-    for (WindowClass& c : classes())
-        if (sameName(c.name, name)) return &c;
+WindowClass *findWindowClass(LPCSTR name) {
+    if (name == nullptr || IS_INTRESOURCE(name))
+        return nullptr;
+    for (WindowClass &c : classes())
+        if (sameName(c.name, name))
+            return &c;
     return nullptr;
 }
 
-bool brushColour(HBRUSH brush, COLORREF& colour) {
+bool brushColour(HBRUSH brush, COLORREF &colour) {
     const auto value = reinterpret_cast<UINT_PTR>(brush);
     if (value == COLOR_SCROLLBAR + 1) {
         colour = RGB(200, 200, 200);
@@ -38,12 +40,15 @@ bool brushColour(HBRUSH brush, COLORREF& colour) {
     return false;
 }
 
-ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass) {
     // Win32 checks the size field: a structure of another version is refused.
-    if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA)) return 0;
+    if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA))
+        return 0;
     const LPCSTR name = windowClass->lpszClassName;
-    if (name == nullptr || IS_INTRESOURCE(name) || *name == '\0') return 0;
-    if (windowClass->lpfnWndProc == nullptr || findWindowClass(name) != nullptr) return 0;
+    if (name == nullptr || IS_INTRESOURCE(name) || *name == '\0')
+        return 0;
+    if (windowClass->lpfnWndProc == nullptr || findWindowClass(name) != nullptr)
+        return 0;
 
     WindowClass entry;
     entry.name = name;
@@ -53,12 +58,13 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
     entry.background = windowClass->hbrBackground;
     entry.menuName = windowClass->lpszMenuName;
     classes().push_back(entry);
-    return static_cast<ATOM>(0xC000 + classes().size());  // class atoms start at 0xC000
+    return static_cast<ATOM>(0xC000 + classes().size()); // class atoms start at 0xC000
 }
 
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
-    WindowClass* found = findWindowClass(className);
-    if (found == nullptr || found->windowCount > 0) return FALSE;
-    classes().remove_if([found](const WindowClass& c) { return &c == found; });
+    WindowClass *found = findWindowClass(className);
+    if (found == nullptr || found->windowCount > 0)
+        return FALSE;
+    classes().remove_if([found](const WindowClass &c) { return &c == found; });
     return TRUE;
 }

@@ -12,13 +12,13 @@ struct WindowClass {
     WNDPROC procedure = nullptr;
     HINSTANCE instance = nullptr;
     HBRUSH background = nullptr;
-    LPCSTR menuName = nullptr;  // a resource identifier (MAKEINTRESOURCEA) or null
-    int windowCount = 0;        // live windows of the class: it cannot be unregistered while > 0
+    LPCSTR menuName = nullptr; // a resource identifier (MAKEINTRESOURCEA) or null
+    int windowCount = 0;       // live windows of the class: it cannot be unregistered while > 0
 };
 
 // The class of that name (compared without regard to case, as Win32 does), or null.
-WindowClass* findWindowClass(LPCSTR name);
+WindowClass *findWindowClass(LPCSTR name);
 
 // The colour a class background brush paints; false for no brush. A system colour brush is the
 // colour index plus one; the scroll-bar colour is fixed at RGB(200, 200, 200).
-bool brushColour(HBRUSH brush, COLORREF& colour);
+bool brushColour(HBRUSH brush, COLORREF &colour);

@@ -2,25 +2,37 @@
 
 #include <cerrno>
 
-const char* const openFailureCaption = "Ouverture impossible";
-const char* const saveFailureCaption = "Enregistrement impossible";
+const char *const openFailureCaption = "Ouverture impossible";
+const char *const saveFailureCaption = "Enregistrement impossible";
 
 std::string systemReason(int errorNumber) {
     switch (errorNumber) {
-    case ENOENT: return "Le fichier ou un dossier du chemin n'existe pas.";
+    case ENOENT:
+        return "Le fichier ou un dossier du chemin n'existe pas.";
     case EACCES:
-    case EPERM: return "L'accès au fichier est refusé.";
-    case EISDIR: return "Ce chemin est celui d'un dossier.";
-    case ENOTDIR: return "Un élément du chemin n'est pas un dossier.";
-    case ENOSPC: return "Il n'y a plus de place sur le disque.";
-    case EROFS: return "Le disque est en lecture seule.";
-    case ENAMETOOLONG: return "Le nom du fichier est trop long.";
+    case EPERM:
+        return "L'accès au fichier est refusé.";
+    case EISDIR:
+        return "Ce chemin est celui d'un dossier.";
+    case ENOTDIR:
+        return "Un élément du chemin n'est pas un dossier.";
+    case ENOSPC:
+        return "Il n'y a plus de place sur le disque.";
+    case EROFS:
+        return "Le disque est en lecture seule.";
+    case ENAMETOOLONG:
+        return "Le nom du fichier est trop long.";
     case EMFILE:
-    case ENFILE: return "Trop de fichiers sont déjà ouverts.";
-    case EFBIG: return "Le fichier serait trop grand.";
-    case EIO: return "Erreur d'entrée-sortie sur le disque.";
-    case 0: return "Erreur inconnue.";
-    default: return "Erreur système numéro " + std::to_string(errorNumber) + ".";
+    case ENFILE:
+        return "Trop de fichiers sont déjà ouverts.";
+    case EFBIG:
+        return "Le fichier serait trop grand.";
+    case EIO:
+        return "Erreur d'entrée-sortie sur le disque.";
+    case 0:
+        return "Erreur inconnue.";
+    default:
+        return "Erreur système numéro " + std::to_string(errorNumber) + ".";
     }
 }
 
@@ -28,25 +40,27 @@ namespace {
 
 std::string loadReason(LoadStatus status, int errorNumber) {
     switch (status) {
-    case LoadStatus::cannotOpen: return systemReason(errorNumber);
+    case LoadStatus::cannotOpen:
+        return systemReason(errorNumber);
     case LoadStatus::truncatedHeader:
         return "Le fichier se termine avant la fin de l'en-tête : ce n'est pas une image PPM "
                "complète.";
     case LoadStatus::negativeSize:
         return "L'en-tête du fichier donne une taille négative.";
-    case LoadStatus::ok: break;
+    case LoadStatus::ok:
+        break;
     }
     return systemReason(errorNumber);
 }
 
-}  // namespace
+} // namespace
 
-std::string openFailureText(const char* path, LoadStatus status, int errorNumber) {
+std::string openFailureText(const char *path, LoadStatus status, int errorNumber) {
     return "Impossible d'ouvrir le fichier\n" + std::string(path) + "\n\n" +
            loadReason(status, errorNumber) + "\nL'image affichée n'a pas changé.";
 }
 
-std::string saveFailureText(const char* path, int errorNumber) {
+std::string saveFailureText(const char *path, int errorNumber) {
     return "Impossible d'enregistrer l'image dans le fichier\n" + std::string(path) + "\n\n" +
            systemReason(errorNumber) + "\nL'image n'a pas été enregistrée.";
 }

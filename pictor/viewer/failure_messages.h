@@ -9,11 +9,11 @@
 std::string systemReason(int errorNumber);
 
 // Open failed: names the file and the reason, and says the shown picture is unchanged.
-std::string openFailureText(const char* path, LoadStatus status, int errorNumber);
+std::string openFailureText(const char *path, LoadStatus status, int errorNumber);
 
 // Save as failed: names the file and the reason.
-std::string saveFailureText(const char* path, int errorNumber);
+std::string saveFailureText(const char *path, int errorNumber);
 
 // The captions of those boxes.
-extern const char* const openFailureCaption;
-extern const char* const saveFailureCaption;
+extern const char *const openFailureCaption;
+extern const char *const saveFailureCaption;

@@ -4,12 +4,12 @@
 
 ChosenFile chooseFileName(bool forSaving) {
     ChosenFile chosen;
-    chosen.path = std::make_unique<char[]>(pathBufferSize);  // zeroed: the name starts empty
+    chosen.path = std::make_unique<char[]>(pathBufferSize); // zeroed: the name starts empty
 
     OPENFILENAMEA dialog{};
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     dialog.hwndOwner = mainWindow;
-    dialog.lpstrFilter = "Image PNM\0*.ppm\0";  // the literal's own zero ends the list
+    dialog.lpstrFilter = "Image PNM\0*.ppm\0"; // the literal's own zero ends the list
     dialog.nFilterIndex = 0;
     dialog.lpstrFile = chosen.path.get();
     dialog.nMaxFile = pathBufferSize;

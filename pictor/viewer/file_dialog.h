@@ -7,8 +7,8 @@
 constexpr unsigned pathBufferSize = 256;
 
 struct ChosenFile {
-    bool accepted = false;         // the user confirmed a name
-    std::unique_ptr<char[]> path;  // the full path when accepted
+    bool accepted = false;        // the user confirmed a name
+    std::unique_ptr<char[]> path; // the full path when accepted
 };
 
 // Shows the modal open dialog, or the save dialog when forSaving is true. A cancelled or failed

@@ -8,7 +8,8 @@
 
 void openPicture() {
     const ChosenFile chosen = chooseFileName(false);
-    if (!chosen.accepted) return;
+    if (!chosen.accepted)
+        return;
 
     errno = 0;
     const LoadStatus status = loadPicture(chosen.path.get());

@@ -8,7 +8,8 @@
 
 void savePicture() {
     const ChosenFile chosen = chooseFileName(true);
-    if (!chosen.accepted) return;
+    if (!chosen.accepted)
+        return;
 
     errno = 0;
     if (!writePicture(chosen.path.get())) {

@@ -3,6 +3,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// commdlg.h needs the declarations of windows.h before it.
 #include <commdlg.h>
 #else
 #include "platform/win32.h"

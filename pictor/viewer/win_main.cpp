@@ -6,7 +6,7 @@ HWND mainWindow = nullptr;
 
 namespace {
 
-const char* const className = "MyClass";
+const char *const className = "MyClass";
 
 bool registerWindowClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
@@ -24,15 +24,17 @@ bool registerWindowClass(HINSTANCE instance) {
     return RegisterClassExA(&windowClass) != 0;
 }
 
-}  // namespace
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     mainWindow = nullptr;
-    if (!registerWindowClass(instance)) return 1;
+    if (!registerWindowClass(instance))
+        return 1;
 
     mainWindow = CreateWindowExA(0, className, "Pictor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
                                  500, 500, nullptr, nullptr, instance, nullptr);
-    if (mainWindow == nullptr) return 1;
+    if (mainWindow == nullptr)
+        return 1;
     ShowWindow(mainWindow, SW_SHOWDEFAULT);
     UpdateWindow(mainWindow);
 

@@ -2,7 +2,7 @@
 """pictor used as a person would: the real program in a real window under its own Xvfb, driven
 with xdotool through the keyboard, checked by screenshots and by the files it writes.
 
-Usage: e2e.py SCENARIO --pictor PATH [--kelvotrace PATH] [--request-close PATH]
+Usage: e2e.py SCENARIO --pictor PATH --kelvotrace PATH [--request-close PATH]
 Scenarios: session, failures, idle. Every wait is bounded; GTK's warnings on stderr are shown
 but never fail a test.
 """
@@ -33,7 +33,8 @@ SHOT = {}  # where a failing check saves a picture of the screen (PICTOR_E2E_SHO
 def check(condition, message):
     if not condition:
         if SHOT:
-            run(["import", "-window", "root", SHOT["path"]], 10, dict(os.environ, DISPLAY=SHOT["display"]))
+            run(["import", "-window", "root", SHOT["path"]], 10,
+                dict(os.environ, DISPLAY=SHOT["display"]))
         raise Failure(message)
 
 
@@ -171,10 +172,10 @@ class Pictor:
         self.choose_file(OPEN_TITLE, path)
 
     def screenshot(self):
-        code, _ = run(["import", "-window", self.window, "-depth", "8", os.path.join(self.workdir, "shot.ppm")],
-                      10, self.env)
+        shot = os.path.join(self.workdir, "shot.ppm")
+        code, _ = run(["import", "-window", self.window, "-depth", "8", shot], 10, self.env)
         check(code == 0, "screenshot failed")
-        with open(os.path.join(self.workdir, "shot.ppm"), "rb") as f:
+        with open(shot, "rb") as f:
             return read_ppm(f.read())
 
     def wait_for_background(self):
@@ -232,20 +233,10 @@ class Pictor:
 
 
 def rendered_pictures(args, workdir):
-    """The pictures kelvotrace writes; made by a stand-in pattern when it is not given."""
-    if args.kelvotrace:
-        subprocess.run(["timeout", "60", args.kelvotrace], cwd=workdir, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, check=True)
-        return os.path.join(workdir, "testinter.ppm"), os.path.join(workdir, "testZbuf_Phong.ppm")
-    made = []
-    for size in (450, 500):
-        raster = bytes((r * 7 + c * 3 + ch * 101) % 256
-                       for r in range(size) for c in range(size) for ch in range(3))
-        path = os.path.join(workdir, "pattern%d.ppm" % size)
-        with open(path, "wb") as f:
-            f.write(b"P6\n#Kelvo\n%d %d\n255\n" % (size, size) + raster)
-        made.append(path)
-    return made
+    """Runs kelvotrace in workdir; returns its first picture (450x450) and its last (500x500)."""
+    subprocess.run(["timeout", "60", args.kelvotrace], cwd=workdir, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, check=True)
+    return os.path.join(workdir, "testinter.ppm"), os.path.join(workdir, "testZbuf_Phong.ppm")
 
 
 def session(args, display, workdir):
@@ -381,7 +372,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("scenario", choices=["session", "failures", "idle"])
     parser.add_argument("--pictor", required=True)
-    parser.add_argument("--kelvotrace")
+    parser.add_argument("--kelvotrace", required=True)
     parser.add_argument("--request-close")
     args = parser.parse_args()
     for tool in ("Xvfb", "xdotool", "import"):

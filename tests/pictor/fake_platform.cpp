@@ -11,9 +11,9 @@ WNDPROC registeredProcedure() {
 
 HDC fakeDeviceContext() { return reinterpret_cast<HDC>(0x5678); }
 
-}  // namespace
+} // namespace
 
-FakePlatform& fake() {
+FakePlatform &fake() {
     static FakePlatform recording;
     return recording;
 }
@@ -21,7 +21,7 @@ FakePlatform& fake() {
 void resetFake() { fake() = FakePlatform{}; }
 HWND fakeWindow() { return reinterpret_cast<HWND>(0x1234); }
 
-ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass) {
     fake().registered.push_back(*windowClass);
     return fake().registrationSucceeds ? 0xC001 : 0;
 }
@@ -37,7 +37,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR name) {
 
 HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND, HMENU menu, HINSTANCE, LPVOID) {
-    FakePlatform& f = fake();
+    FakePlatform &f = fake();
     f.createdClass = className;
     f.createdTitle = windowName;
     f.createdStyle = style;
@@ -66,8 +66,8 @@ LRESULT WINAPI DefWindowProcA(HWND, UINT message, WPARAM, LPARAM) {
     return 42;
 }
 
-BOOL WINAPI PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
-    FakePlatform& f = fake();
+BOOL WINAPI PeekMessageA(MSG *message, HWND window, UINT filterMin, UINT filterMax, UINT remove) {
+    FakePlatform &f = fake();
     if (window != nullptr || filterMin != 0 || filterMax != 0 || remove != PM_REMOVE) {
         f.calls.push_back("filtered peek");
         return FALSE;
@@ -88,16 +88,16 @@ BOOL WINAPI PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterM
     return FALSE;
 }
 
-BOOL WINAPI TranslateMessage(const MSG* message) {
+BOOL WINAPI TranslateMessage(const MSG *message) {
     fake().calls.push_back("translate " + std::to_string(message->message));
     return FALSE;
 }
 
-LRESULT WINAPI DispatchMessageA(const MSG* message) {
+LRESULT WINAPI DispatchMessageA(const MSG *message) {
     fake().calls.push_back("dispatch " + std::to_string(message->message));
-    if (message->hwnd == nullptr || registeredProcedure() == nullptr) return 0;
-    return registeredProcedure()(message->hwnd, message->message, message->wParam,
-                                 message->lParam);
+    if (message->hwnd == nullptr || registeredProcedure() == nullptr)
+        return 0;
+    return registeredProcedure()(message->hwnd, message->message, message->wParam, message->lParam);
 }
 
 BOOL WINAPI PostMessageA(HWND, UINT, WPARAM, LPARAM) { return TRUE; }
@@ -108,24 +108,26 @@ void WINAPI PostQuitMessage(int exitCode) {
     fake().quitCode = exitCode;
 }
 
-HDC WINAPI BeginPaint(HWND, PAINTSTRUCT* paint) {
+HDC WINAPI BeginPaint(HWND, PAINTSTRUCT *paint) {
     ++fake().beginPaints;
     paint->hdc = fakeDeviceContext();
     return paint->hdc;
 }
 
-BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT* paint) {
-    if (paint->hdc == fakeDeviceContext()) ++fake().endPaints;
+BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT *paint) {
+    if (paint->hdc == fakeDeviceContext())
+        ++fake().endPaints;
     return TRUE;
 }
 
-BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase) {
+BOOL WINAPI InvalidateRect(HWND window, const RECT *rect, BOOL erase) {
     fake().invalidations.push_back({window, rect == nullptr, erase});
     return TRUE;
 }
 
 COLORREF WINAPI SetPixel(HDC deviceContext, int x, int y, COLORREF colour) {
-    if (deviceContext != fakeDeviceContext()) return CLR_INVALID;
+    if (deviceContext != fakeDeviceContext())
+        return CLR_INVALID;
     fake().pixels.push_back({x, y, colour});
     return colour;
 }
@@ -138,19 +140,21 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 namespace {
 
 BOOL fileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
-    FakePlatform& f = fake();
+    FakePlatform &f = fake();
     std::string filter;
-    for (const char* p = dialog->lpstrFilter; p != nullptr; p += std::strlen(p) + 1) {
+    for (const char *p = dialog->lpstrFilter; p != nullptr; p += std::strlen(p) + 1) {
         filter.append(p, std::strlen(p) + 1);
-        if (*p == '\0') break;
+        if (*p == '\0')
+            break;
     }
     f.fileDialogs.push_back({forSaving, *dialog, filter, dialog->lpstrTitle});
-    if (f.chosenPath.empty() || f.chosenPath.size() + 1 > dialog->nMaxFile) return FALSE;
+    if (f.chosenPath.empty() || f.chosenPath.size() + 1 > dialog->nMaxFile)
+        return FALSE;
     std::memcpy(dialog->lpstrFile, f.chosenPath.c_str(), f.chosenPath.size() + 1);
     return TRUE;
 }
 
-}  // namespace
+} // namespace
 
 BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA dialog) { return fileDialog(dialog, false); }
 BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA dialog) { return fileDialog(dialog, true); }

@@ -24,7 +24,7 @@ struct FakePlatform {
     bool quitPosted = false;
     int quitCode = -1;
     int emptyPolls = 0;
-    std::vector<std::string> calls;  // "translate N", "dispatch N", "default N", "show N" ...
+    std::vector<std::string> calls; // "translate N", "dispatch N", "default N", "show N" ...
 
     // Painting.
     struct Pixel {
@@ -45,7 +45,7 @@ struct FakePlatform {
     struct FileDialog {
         bool forSaving;
         OPENFILENAMEA request;
-        std::string filter;  // the filter list up to and with its empty terminating string
+        std::string filter; // the filter list up to and with its empty terminating string
         std::string title;
     };
     std::vector<FileDialog> fileDialogs;
@@ -58,7 +58,7 @@ struct FakePlatform {
 };
 
 // The recording of the current test; fresh for each test that calls resetFake().
-FakePlatform& fake();
+FakePlatform &fake();
 void resetFake();
 
 // The window handle the fake CreateWindowExA returns.

@@ -10,7 +10,7 @@ namespace {
 TEST(FileDialogRequest, AcceptsTheTwoWindowsSizesOnly) {
     EXPECT_TRUE(dialogSizeAccepted(OPENFILENAME_SIZE_VERSION_400A));
     EXPECT_TRUE(dialogSizeAccepted(sizeof(OPENFILENAMEA)));
-    EXPECT_FALSE(dialogSizeAccepted(76));  // the 32-bit value on a 64-bit system
+    EXPECT_FALSE(dialogSizeAccepted(76)); // the 32-bit value on a 64-bit system
     EXPECT_FALSE(dialogSizeAccepted(0));
 }
 
@@ -67,8 +67,8 @@ TEST(FileDialogRequest, SetsNameAndExtensionOffsets) {
     ASSERT_TRUE(storeChosenPath(dialog, "/home/a.b/picture.ppm"));
     EXPECT_EQ(dialog.nFileOffset, 10);
     EXPECT_EQ(dialog.nFileExtension, 18);
-    ASSERT_TRUE(storeChosenPath(dialog, "/home/a.b/picture"));  // no extension: points at the end
+    ASSERT_TRUE(storeChosenPath(dialog, "/home/a.b/picture")); // no extension: points at the end
     EXPECT_EQ(dialog.nFileExtension, 17);
 }
 
-}  // namespace
+} // namespace

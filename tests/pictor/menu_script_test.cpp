@@ -9,7 +9,7 @@
 
 namespace {
 
-std::string sourceFile(const std::string& name) {
+std::string sourceFile(const std::string &name) {
     std::ifstream in(std::string(PICTOR_SOURCE_DIR) + "/" + name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -21,12 +21,12 @@ std::vector<MenuResource> programMenus() {
 TEST(MenuScript, ProgramMenuHasTheFrenchItemsAndIdentifiers) {
     const std::vector<MenuResource> menus = programMenus();
     ASSERT_EQ(menus.size(), 1u);
-    const MenuResource& menu = menus[0];
+    const MenuResource &menu = menus[0];
     EXPECT_EQ(menu.id, 101);
-    EXPECT_EQ(menu.language, 1036);  // French (France)
+    EXPECT_EQ(menu.language, 1036); // French (France)
     ASSERT_EQ(menu.entries.size(), 2u);
 
-    const MenuEntry& file = menu.entries[0];
+    const MenuEntry &file = menu.entries[0];
     EXPECT_EQ(file.kind, MenuEntry::Kind::popup);
     EXPECT_EQ(file.text, "Fichier");
     ASSERT_EQ(file.children.size(), 4u);
@@ -38,7 +38,7 @@ TEST(MenuScript, ProgramMenuHasTheFrenchItemsAndIdentifiers) {
     EXPECT_EQ(file.children[3].text, "Quitter");
     EXPECT_EQ(file.children[3].id, 40009);
 
-    const MenuEntry& about = menu.entries[1];
+    const MenuEntry &about = menu.entries[1];
     EXPECT_EQ(about.text, "About");
     ASSERT_EQ(about.children.size(), 1u);
     EXPECT_EQ(about.children[0].text, "About");
@@ -67,7 +67,8 @@ TEST(MenuScript, ReadsBracesCommentsHexNumbersAndDoubledQuotes) {
 
 TEST(MenuScript, RefusesWhatItCannotRead) {
     const IncludedFiles none;
-    EXPECT_THROW(readMenuScript("1 MENU BEGIN MENUITEM \"A\", UNDEFINED END", none), MenuScriptError);
+    EXPECT_THROW(readMenuScript("1 MENU BEGIN MENUITEM \"A\", UNDEFINED END", none),
+                 MenuScriptError);
     EXPECT_THROW(readMenuScript("1 MENU BEGIN MENUITEM \"A, 2 END", none), MenuScriptError);
     EXPECT_THROW(readMenuScript("1 MENU BEGIN POPUP \"A\" BEGIN END", none), MenuScriptError);
     EXPECT_THROW(readMenuScript("#include \"missing.h\"\n", none), MenuScriptError);
@@ -79,9 +80,9 @@ TEST(MenuScript, ErrorNamesTheLine) {
     try {
         readMenuScript("1 MENU\nBEGIN\n  MENUITEM \"A\" 2\nEND\n", {});
         FAIL() << "no error";
-    } catch (const MenuScriptError& error) {
+    } catch (const MenuScriptError &error) {
         EXPECT_NE(std::string(error.what()).find("line 3"), std::string::npos) << error.what();
     }
 }
 
-}  // namespace
+} // namespace

@@ -88,4 +88,4 @@ TEST(MessageQueue, ForgottenWindowLosesItsMessagesAndPaint) {
     EXPECT_FALSE(queue.take(message, PM_REMOVE));
 }
 
-}  // namespace
+} // namespace

@@ -10,7 +10,7 @@ TEST(PixelImage, ColourValueBecomesTheRgb24WordCairoShows) {
     image.reset(3, 2, RGB(200, 200, 200));
     // colour = red + 256 * green + 65536 * blue
     EXPECT_EQ(image.set(2, 1, 0x11 + 256 * 0x22 + 65536 * 0x33), 0x332211u);
-    EXPECT_EQ(image.data()[1 * 3 + 2], 0x112233u);  // 0x00RRGGBB
+    EXPECT_EQ(image.data()[1 * 3 + 2], 0x112233u); // 0x00RRGGBB
     EXPECT_EQ(image.get(2, 1), 0x332211u);
     EXPECT_EQ(image.data()[0], 0xC8C8C8u);
 }
@@ -30,7 +30,8 @@ TEST(PixelImage, PixelsOutsideAreClippedAndNothingElseChanges) {
     EXPECT_EQ(image.set(-1, 0, RGB(9, 9, 9)), CLR_INVALID);
     EXPECT_EQ(image.get(0, -1), CLR_INVALID);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(image.get(x, y), RGB(1, 2, 3));
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(image.get(x, y), RGB(1, 2, 3));
 }
 
 TEST(PixelImage, ResetAndFillEraseEveryPixel) {
@@ -44,4 +45,4 @@ TEST(PixelImage, ResetAndFillEraseEveryPixel) {
     EXPECT_EQ(image.set(0, 0, 1), CLR_INVALID);
 }
 
-}  // namespace
+} // namespace

@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: request_close WINDOW_ID\n");
         return 2;
     }
-    Display* display = XOpenDisplay(nullptr);
+    Display *display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         std::fprintf(stderr, "request_close: cannot open the display\n");
         return 1;

@@ -16,7 +16,7 @@
 namespace {
 
 class Viewer : public PictureTest {
-protected:
+  protected:
     void SetUp() override {
         PictureTest::SetUp();
         resetFake();
@@ -31,8 +31,8 @@ protected:
         return message;
     }
 
-    static bool called(const std::string& call) {
-        const auto& calls = fake().calls;
+    static bool called(const std::string &call) {
+        const auto &calls = fake().calls;
         return std::find(calls.begin(), calls.end(), call) != calls.end();
     }
 
@@ -40,9 +40,9 @@ protected:
 };
 
 TEST_F(Viewer, RegistersTheClassWithItsSizeStylesBrushAndMenu) {
-    EXPECT_EQ(WinMain(instance(), nullptr, nullptr, 0), 0 + 99);  // quits after idle polls
+    EXPECT_EQ(WinMain(instance(), nullptr, nullptr, 0), 0 + 99); // quits after idle polls
     ASSERT_EQ(fake().registered.size(), 1u);
-    const WNDCLASSEXA& c = fake().registered[0];
+    const WNDCLASSEXA &c = fake().registered[0];
     EXPECT_EQ(c.cbSize, sizeof(WNDCLASSEXA));
     EXPECT_EQ(c.style, 3u);
     EXPECT_EQ(c.lpfnWndProc, windowProcedure);
@@ -58,7 +58,7 @@ TEST_F(Viewer, RegistersTheClassWithItsSizeStylesBrushAndMenu) {
 }
 
 TEST_F(Viewer, CreatesTheWindowShowsItAndUnregistersAtTheEnd) {
-    fake().waiting.push_back(command(40009));  // "Quitter"
+    fake().waiting.push_back(command(40009)); // "Quitter"
     EXPECT_EQ(WinMain(instance(), nullptr, nullptr, 0), 0);
     EXPECT_EQ(fake().createdClass, "MyClass");
     EXPECT_EQ(fake().createdTitle, "Pictor");
@@ -83,7 +83,7 @@ TEST_F(Viewer, FailedRegistrationOrCreationEndsWithOne) {
     fake().creationSucceeds = false;
     EXPECT_EQ(WinMain(instance(), nullptr, nullptr, 0), 1);
     EXPECT_EQ(mainWindow, nullptr);
-    EXPECT_TRUE(fake().unregistered.empty());  // the class stays registered
+    EXPECT_TRUE(fake().unregistered.empty()); // the class stays registered
 }
 
 TEST_F(Viewer, LoopTranslatesAndDispatchesEveryMessageWmQuitIncluded) {
@@ -92,8 +92,8 @@ TEST_F(Viewer, LoopTranslatesAndDispatchesEveryMessageWmQuitIncluded) {
     destroy.message = WM_DESTROY;
     fake().waiting.push_back(destroy);
     EXPECT_EQ(WinMain(instance(), nullptr, nullptr, 0), 0);
-    const std::vector<std::string> expected = {"show 10", "update",   "translate 2", "dispatch 2",
-                                               "quit 0",  "translate 18", "dispatch 18"};
+    const std::vector<std::string> expected = {
+        "show 10", "update", "translate 2", "dispatch 2", "quit 0", "translate 18", "dispatch 18"};
     EXPECT_EQ(fake().calls, expected);
 }
 
@@ -131,8 +131,8 @@ TEST_F(Viewer, PaintSetsEveryPixelRowByRowWithRedInTheLowByte) {
         for (int c = 0; c < 3; ++c, ++k) {
             EXPECT_EQ(fake().pixels[k].x, c);
             EXPECT_EQ(fake().pixels[k].y, r);
-            const COLORREF expected = patternByte(r, c, 0) + 256u * patternByte(r, c, 1) +
-                                      65536u * patternByte(r, c, 2);
+            const COLORREF expected =
+                patternByte(r, c, 0) + 256u * patternByte(r, c, 1) + 65536u * patternByte(r, c, 2);
             EXPECT_EQ(fake().pixels[k].colour, expected) << "row " << r << " column " << c;
         }
     }
@@ -149,7 +149,7 @@ TEST_F(Viewer, FileDialogsAskWithTheWindowsStructureSizeFilterAndFlags) {
     chooseFileName(false);
     chooseFileName(true);
     ASSERT_EQ(fake().fileDialogs.size(), 2u);
-    for (const auto& dialog : fake().fileDialogs) {
+    for (const auto &dialog : fake().fileDialogs) {
         EXPECT_EQ(dialog.request.lStructSize, OPENFILENAME_SIZE_VERSION_400A);
         EXPECT_EQ(dialog.request.hwndOwner, fakeWindow());
         EXPECT_EQ(dialog.filter, std::string("Image PNM\0*.ppm\0\0", 17));
@@ -205,7 +205,7 @@ TEST_F(Viewer, OpenOfAMissingFileShowsAnErrorAndKeepsThePicture) {
     fake().chosenPath = (dir / "gone.ppm").string();
     openPicture();
     ASSERT_EQ(fake().boxes.size(), 1u);
-    const auto& box = fake().boxes[0];
+    const auto &box = fake().boxes[0];
     EXPECT_EQ(box.owner, fakeWindow());
     EXPECT_EQ(box.type, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(box.caption, "Ouverture impossible");
@@ -237,7 +237,7 @@ TEST_F(Viewer, SaveWritesTheChosenPathWithoutAnyMessage) {
     savePicture();
     EXPECT_TRUE(fake().boxes.empty());
     EXPECT_EQ(readBytes(dir / "saved.ppm").substr(0, 3), "P6\n");
-    EXPECT_EQ(fake().invalidations.size(), 1u);  // from the Open only: saving repaints nothing
+    EXPECT_EQ(fake().invalidations.size(), 1u); // from the Open only: saving repaints nothing
 }
 
 TEST_F(Viewer, SaveThatCannotCreateTheFileShowsTheFileAndTheReason) {
@@ -271,4 +271,4 @@ TEST_F(Viewer, AboutShowsTheInformationBox) {
     EXPECT_EQ(fake().boxes[0].type, 0x40u);
 }
 
-}  // namespace
+} // namespace

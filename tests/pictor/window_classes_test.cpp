@@ -9,7 +9,7 @@ namespace {
 
 LRESULT CALLBACK procedure(HWND, UINT, WPARAM, LPARAM) { return 0; }
 
-WNDCLASSEXA windowClass(const char* name) {
+WNDCLASSEXA windowClass(const char *name) {
     WNDCLASSEXA c{};
     c.cbSize = sizeof(WNDCLASSEXA);
     c.lpfnWndProc = procedure;
@@ -19,7 +19,7 @@ WNDCLASSEXA windowClass(const char* name) {
 
 TEST(WindowClasses, StructuresHaveTheWindowsSizes) {
     // The 64-bit Windows sizes (the 32-bit ones are 48, 88 and 76): 48 and 76 are not sizeof.
-    static_assert(sizeof(void*) == 8, "the layer is built for 64-bit Linux");
+    static_assert(sizeof(void *) == 8, "the layer is built for 64-bit Linux");
     EXPECT_EQ(sizeof(WNDCLASSEXA), 80u);
     EXPECT_EQ(sizeof(OPENFILENAMEA), 152u);
     EXPECT_EQ(OPENFILENAME_SIZE_VERSION_400A, 136u);
@@ -27,7 +27,7 @@ TEST(WindowClasses, StructuresHaveTheWindowsSizes) {
 
 TEST(WindowClasses, RegistrationChecksTheSizeField) {
     WNDCLASSEXA c = windowClass("SizeChecked");
-    c.cbSize = 48;  // the 32-bit size
+    c.cbSize = 48; // the 32-bit size
     EXPECT_EQ(RegisterClassExA(&c), 0);
     c.cbSize = sizeof(WNDCLASSEXA);
     EXPECT_NE(RegisterClassExA(&c), 0);
@@ -66,10 +66,10 @@ TEST(WindowClasses, ClassWithWindowsCannotBeUnregistered) {
 
 TEST(WindowClasses, ScrollBarBrushIsLightGreyAndOthersPaintNothing) {
     COLORREF colour = 0;
-    ASSERT_TRUE(brushColour(reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_SCROLLBAR + 1)),
-                            colour));
+    ASSERT_TRUE(
+        brushColour(reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_SCROLLBAR + 1)), colour));
     EXPECT_EQ(colour, 0xC8C8C8u);
     EXPECT_FALSE(brushColour(nullptr, colour));
 }
 
-}  // namespace
+} // namespace

@@ -375,6 +375,10 @@ def main():
     parser.add_argument("--kelvotrace", required=True)
     parser.add_argument("--request-close")
     args = parser.parse_args()
+    # The programs run in a scratch directory: their paths must not depend on ours.
+    args.pictor, args.kelvotrace = os.path.abspath(args.pictor), os.path.abspath(args.kelvotrace)
+    if args.request_close:
+        args.request_close = os.path.abspath(args.request_close)
     for tool in ("Xvfb", "xdotool", "import"):
         if shutil.which(tool) is None:
             print("%s is missing: run scripts/install-test-deps.sh" % tool)

@@ -29,7 +29,7 @@ extern PictureState picture;
 ColourPlane blankPlane(std::int32_t width, std::int32_t height);
 
 // How a load ended. On any failure the current picture is left exactly as it was;
-// for cannotOpen, errno tells why.
+// cannotOpen means the file could not be opened or read, and errno tells why.
 enum class LoadStatus { ok, cannotOpen, truncatedHeader, negativeSize };
 
 // Reads the P6 file at path into the loaded planes of the current picture. On success the whole

@@ -88,7 +88,8 @@ void readRaster(std::FILE *file, PictureState &state) {
 } // namespace
 
 LoadStatus loadPicture(const char *path) {
-    const FileHandle file = openFile(path, "rb");
+    std::vector<char> buffer(streamBufferSize);
+    const FileHandle file = openFile(path, "rb", buffer);
     if (!file)
         return LoadStatus::cannotOpen;
 

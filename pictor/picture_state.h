@@ -11,8 +11,8 @@
 struct ColourPlane {
     std::vector<std::unique_ptr<unsigned char[]>> rows;
 
-    unsigned char* operator[](int r) { return rows[static_cast<std::size_t>(r)].get(); }
-    const unsigned char* operator[](int r) const { return rows[static_cast<std::size_t>(r)].get(); }
+    unsigned char *operator[](int r) { return rows[static_cast<std::size_t>(r)].get(); }
+    const unsigned char *operator[](int r) const { return rows[static_cast<std::size_t>(r)].get(); }
 };
 
 struct PictureState {
@@ -35,11 +35,11 @@ enum class LoadStatus { ok, cannotOpen, truncatedHeader, negativeSize };
 // Reads the P6 file at path into the loaded planes of the current picture. On success the whole
 // picture is replaced: new size, new loaded planes, and no transformed planes until
 // transformPicture. Raster bytes missing at the end of the file are 0.
-LoadStatus loadPicture(const char* path);
+LoadStatus loadPicture(const char *path);
 
 // Derives the transformed planes from the loaded ones (the identity: a byte-for-byte copy).
 void transformPicture();
 
 // Writes the transformed planes as a P6 file whose comment line names path. Returns false when
 // any byte could not be written or the file did not close cleanly; errno then tells why.
-bool writePicture(const char* path);
+bool writePicture(const char *path);

@@ -88,14 +88,16 @@ void readRaster(std::FILE *file, PictureState &state) {
 } // namespace
 
 LoadStatus loadPicture(const char *path) {
-    const FileHandle file = openFile(path, "rb");
+    std::vector<char> buffer(streamBufferSize);
+    const FileHandle file = openFile(path, "rb", buffer);
     if (!file)
         return LoadStatus::cannotOpen;
 
     // Everything goes into a fresh state that replaces the current picture only on success.
+    // A read error (a directory, a failing device) is no short file: the file could not be read.
     PictureState loaded;
     if (!readHeader(file.get(), loaded.width, loaded.height))
-        return LoadStatus::truncatedHeader;
+        return std::ferror(file.get()) ? LoadStatus::cannotOpen : LoadStatus::truncatedHeader;
     if (loaded.width < 0 || loaded.height < 0)
         return LoadStatus::negativeSize;
 
@@ -104,6 +106,8 @@ LoadStatus loadPicture(const char *path) {
     loaded.loadedGreen = blankPlane(loaded.width, loaded.height);
     loaded.loadedBlue = blankPlane(loaded.width, loaded.height);
     readRaster(file.get(), loaded);
+    if (std::ferror(file.get()))
+        return LoadStatus::cannotOpen;
 
     picture = std::move(loaded);
     return LoadStatus::ok;

@@ -45,7 +45,8 @@ bool writeRaster(std::FILE *file) {
 } // namespace
 
 bool writePicture(const char *path) {
-    FileHandle file = openFile(path, "wb");
+    std::vector<char> buffer(streamBufferSize);
+    FileHandle file = openFile(path, "wb", buffer);
     if (!file)
         return false;
 

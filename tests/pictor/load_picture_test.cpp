@@ -95,15 +95,6 @@ TEST_F(PictureTest, SizeFieldsReadAsAtoiReadsTheirThreeBytes) {
     }
 }
 
-TEST_F(PictureTest, ZeroSizeGivesAnEmptyPicture) {
-    ASSERT_EQ(loadPicture(file("empty.ppm", "P6\n#\n000 000\n255\n").c_str()), LoadStatus::ok);
-    transformPicture();
-    EXPECT_EQ(picture.width, 0);
-    EXPECT_EQ(picture.height, 0);
-    EXPECT_TRUE(picture.loadedRed.rows.empty());
-    EXPECT_TRUE(picture.transformedBlue.rows.empty());
-}
-
 TEST_F(PictureTest, ShortRasterKeepsTheBytesThereAndZeroesTheRest) {
     // Three whole pixels and the red byte of a fourth.
     const std::string path = file("short.ppm", "P6\n#\n003 002\n255\n"
@@ -151,10 +142,16 @@ TEST_F(PictureTest, SecondLoadOfAnotherSizeReplacesEverything) {
     expectPatternEverywhere();
 }
 
-TEST_F(FailedLoadTest, MissingFileLeavesThePicture) {
+TEST_F(FailedLoadTest, FileThatCannotBeReadLeavesThePicture) {
     errno = 0;
     EXPECT_EQ(loadPicture((dir / "absent.ppm").string().c_str()), LoadStatus::cannotOpen);
     EXPECT_EQ(errno, ENOENT);
+    expectPictureUnchanged();
+
+    // Some systems open a directory for reading and fail only at the first read.
+    errno = 0;
+    EXPECT_EQ(loadPicture(dir.string().c_str()), LoadStatus::cannotOpen);
+    EXPECT_NE(errno, 0);
     expectPictureUnchanged();
 }
 

@@ -18,16 +18,18 @@ int testMulti() {
     const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &cyan, Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
     const Objet droite(&grande, Repere(Vecteur(130.0f, -25.0f, 80.0f)), &rouge, Repere(Vecteur(130.0f, -25.0f, 80.0f)));
     const Objet milieu(&moyenne, Repere(Vecteur(-15.0f, -14.0f, 80.0f)), &jaune, Repere());
-    const std::array<const Objet*, 3> scene{&gauche, &droite, &milieu};
+    const std::array<ObjetVise, 3> scene{viser(gauche, directionVisee), viser(droite, directionVisee),
+                                         viser(milieu, directionVisee)};
 
     const Pixel fond{0, 0, 32};
     const int largeur = image.largeur;
     const int hauteur = image.hauteur;
+    const std::vector<float> x = abscissesFenetre(largeur);
     for (int l = hauteur - 1; l >= 0; --l) {
         const float y = coordonneeFenetre(l, hauteur);
         for (int c = largeur - 1; c >= 0; --c) {
-            const Vecteur o(coordonneeFenetre(c, largeur), y, 0.0f);
-            const Impact impact = premierImpact(scene, o, directionVisee);
+            const Vecteur o(x[static_cast<std::size_t>(c)], y, 0.0f);
+            const Impact impact = premierImpact(scene, o);
             image.pixels[l * largeur + c] =
                 impact.objet ? couleurImpact(*impact.objet, o, directionVisee, impact.distance) : fond;
         }

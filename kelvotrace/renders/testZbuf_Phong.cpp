@@ -22,13 +22,15 @@ constexpr float profondeurManquee = 101.0f; // beyond the initial 100: a miss ne
 // object is nearer than the whole-number depth already stored there.
 void passeObjet(const Objet& objet, const Lampe& lampe, Image& image, TamponProfondeur& profondeur) {
     const Pixel fond{10, 10, 40};
+    const ObjetVise vise = viser(objet, directionVisee);
     const int largeur = image.largeur;
     const int hauteur = image.hauteur;
+    const std::vector<float> x = abscissesFenetre(largeur);
     for (int l = hauteur - 1; l >= 0; --l) {
         const float y = coordonneeFenetre(l, hauteur);
         for (int c = largeur - 1; c >= 0; --c) {
-            const Vecteur o(coordonneeFenetre(c, largeur), y, 0.0f);
-            const float t = distanceImpact(objet, o, directionVisee);
+            const Vecteur o(x[static_cast<std::size_t>(c)], y, 0.0f);
+            const float t = distanceImpact(vise, o);
             const bool touche = estImpact(t);
             // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
             const float candidate = touche || t != -1.0f ? t : profondeurManquee;

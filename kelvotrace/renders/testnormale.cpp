@@ -14,14 +14,16 @@ int testnormale() {
                                     Vecteur(0.9254902f, 0.9647059f, 0.0f)); // (236, 246, 0) / 255
     const Objet objet(&sphere, Repere(Vecteur(-15.0f, -14.0f, 160.0f)), &materiau, Repere());
 
+    const ObjetVise vise = viser(objet, directionVisee);
     const Pixel fond{0, 0, 32};
     const int largeur = image.largeur;
     const int hauteur = image.hauteur;
+    const std::vector<float> x = abscissesFenetre(largeur);
     for (int l = hauteur - 1; l >= 0; --l) {
         const float y = coordonneeFenetre(l, hauteur);
         for (int c = largeur - 1; c >= 0; --c) {
-            const Vecteur o(coordonneeFenetre(c, largeur), y, 0.0f);
-            const float t = distanceImpact(objet, o, directionVisee);
+            const Vecteur o(x[static_cast<std::size_t>(c)], y, 0.0f);
+            const float t = distanceImpact(vise, o);
             image.pixels[l * largeur + c] = estImpact(t) ? couleurImpact(objet, o, directionVisee, t) : fond;
         }
     }

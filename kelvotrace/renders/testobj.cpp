@@ -17,15 +17,18 @@ int testobj() {
                                     Vecteur(8.3294115f, 8.682353f, 0.0f));
     const Objet objet(&sphere, repereForme, &materiau, repereMateriau);
 
+    // The +z direction mapped by the shape's frame: the same for every ray.
+    const Vecteur d = repereForme.appliqueVecteur(directionVisee);
+    const ObjetVise vise = viser(objet, d);
     const Pixel fond{0, 0, 255};
     const int largeur = image.largeur;
     const int hauteur = image.hauteur;
+    const std::vector<float> x = abscissesFenetre(largeur);
     for (int l = hauteur - 1; l >= 0; --l) {
         const float y = coordonneeFenetre(l, hauteur);
         for (int c = largeur - 1; c >= 0; --c) {
-            const Vecteur o(coordonneeFenetre(c, largeur), y, 0.0f);
-            const Vecteur d = repereForme.appliqueVecteur(directionVisee);
-            const float t = distanceImpact(objet, o, d);
+            const Vecteur o(x[static_cast<std::size_t>(c)], y, 0.0f);
+            const float t = distanceImpact(vise, o);
             Pixel pixel = fond;
             if (estImpact(t)) {
                 const Vecteur p = t * d + o;

@@ -38,11 +38,11 @@ TEST(PremierImpact, EarlierObjectWinsEvenWhenFarther) {
     const MateriauUniforme m = uni(Vecteur(1, 1, 1));
     const Objet loin(&sphere, Repere(Vecteur(0, 0, 100)), &m, Repere());
     const Objet pres(&sphere, Repere(Vecteur(0, 0, 40)), &m, Repere());
-    const Impact impact = premierImpact(std::array<const Objet*, 2>{&loin, &pres}, Vecteur(), versZ);
+    const Impact impact = premierImpact(std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur());
     EXPECT_EQ(impact.objet, &loin);
     EXPECT_EQ(impact.distance, 90.0f);
 
-    const Impact aucun = premierImpact(std::array<const Objet*, 2>{&loin, &pres}, Vecteur(50, 0, 0), versZ);
+    const Impact aucun = premierImpact(std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur(50, 0, 0));
     EXPECT_EQ(aucun.objet, nullptr);
 }
 

@@ -11,8 +11,8 @@
 struct ColourPlane {
     std::vector<std::unique_ptr<unsigned char[]>> rows;
 
-    unsigned char* operator[](int r) { return rows[static_cast<std::size_t>(r)].get(); }
-    const unsigned char* operator[](int r) const { return rows[static_cast<std::size_t>(r)].get(); }
+    unsigned char *operator[](int r) { return rows[static_cast<std::size_t>(r)].get(); }
+    const unsigned char *operator[](int r) const { return rows[static_cast<std::size_t>(r)].get(); }
 };
 
 struct PictureState {
@@ -25,16 +25,21 @@ struct PictureState {
 // The process-wide picture that the window paints and the commands change.
 extern PictureState picture;
 
+// A plane of height rows of width bytes, every byte 0.
+ColourPlane blankPlane(std::int32_t width, std::int32_t height);
+
 // How a load ended. On any failure the current picture is left exactly as it was;
-// for cannotOpen, errno tells why.
+// cannotOpen means the file could not be opened or read, and errno tells why.
 enum class LoadStatus { ok, cannotOpen, truncatedHeader, negativeSize };
 
-// Reads the P6 file at path into the loaded planes of the current picture.
-LoadStatus loadPicture(const char* path);
+// Reads the P6 file at path into the loaded planes of the current picture. On success the whole
+// picture is replaced: new size, new loaded planes, and no transformed planes until
+// transformPicture. Raster bytes missing at the end of the file are 0.
+LoadStatus loadPicture(const char *path);
 
 // Derives the transformed planes from the loaded ones (the identity: a byte-for-byte copy).
 void transformPicture();
 
 // Writes the transformed planes as a P6 file whose comment line names path. Returns false when
 // any byte could not be written or the file did not close cleanly; errno then tells why.
-bool writePicture(const char* path);
+bool writePicture(const char *path);

@@ -1,0 +1,65 @@
+#include "file_handle.h"
+#include "picture_state.h"
+
+#include <cerrno>
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The comment line names the file being written. A line feed or carriage return in the name
+// would end the line early and leave a file that cannot be read back, so each becomes a space.
+std::string commentLine(const char *path) {
+    std::string line = "# ";
+    for (const char *p = path; *p != '\0'; ++p)
+        line += (*p == '\n' || *p == '\r') ? ' ' : *p;
+    line += " image transform\xE9" // "é" as the single Windows-1252 byte
+            "e\n";
+    return line;
+}
+
+// Writes one header line and flushes it, so that a failing device shows at once.
+bool writeLine(std::FILE *file, const std::string &line) {
+    return std::fwrite(line.data(), 1, line.size(), file) == line.size() && std::fflush(file) == 0;
+}
+
+// Writes the transformed planes as red, green, blue triplets, row by row from the top.
+bool writeRaster(std::FILE *file) {
+    std::vector<unsigned char> row(static_cast<std::size_t>(picture.width) * 3);
+    for (std::int32_t r = 0; r < picture.height; ++r) {
+        const unsigned char *red = picture.transformedRed[r];
+        const unsigned char *green = picture.transformedGreen[r];
+        const unsigned char *blue = picture.transformedBlue[r];
+        for (std::size_t c = 0; c < static_cast<std::size_t>(picture.width); ++c) {
+            row[3 * c] = red[c];
+            row[3 * c + 1] = green[c];
+            row[3 * c + 2] = blue[c];
+        }
+        if (std::fwrite(row.data(), 1, row.size(), file) != row.size())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool writePicture(const char *path) {
+    std::vector<char> buffer(streamBufferSize);
+    FileHandle file = openFile(path, "wb", buffer);
+    if (!file)
+        return false;
+
+    const bool written = writeLine(file.get(), "P6\n") &&
+                         writeLine(file.get(), commentLine(path)) &&
+                         writeLine(file.get(), std::to_string(picture.width) + " " +
+                                                   std::to_string(picture.height) + "\n") &&
+                         writeLine(file.get(), "255\n") && writeRaster(file.get());
+    const int writeError = errno;
+
+    // Closing flushes the raster's last block, so a failure here is a failed write too.
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!written)
+        errno = writeError;
+    return written && closed;
+}

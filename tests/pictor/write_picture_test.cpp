@@ -1,0 +1,119 @@
+#include "picture_files.h"
+#include "picture_state.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+const std::string transformedSuffix = " image transform\xE9"
+                                      "e\n";
+
+// Makes the transformed planes a width by height picture: red on blue, with a red block in the
+// top-left corner and a red column and row of their own, so that flips and swaps show.
+void paintRedOnBlue(int width, int height) {
+    picture.width = width;
+    picture.height = height;
+    picture.transformedRed = blankPlane(width, height);
+    picture.transformedGreen = blankPlane(width, height);
+    picture.transformedBlue = blankPlane(width, height);
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c) {
+            const bool red = (r < 10 && c < 20) || c == 57 || r == 150;
+            picture.transformedRed[r][c] = red ? 255 : 0;
+            picture.transformedGreen[r][c] = static_cast<unsigned char>(c % 3);
+            picture.transformedBlue[r][c] = red ? 0 : 255;
+        }
+}
+
+} // namespace
+
+TEST_F(PictureTest, WritesTheHeaderLinesThenTheRaster) {
+    ASSERT_EQ(loadPicture(file("in.ppm", "P6\n#\n002 001\n255\n\x01\x02\x03\x04\x05\x06").c_str()),
+              LoadStatus::ok);
+    transformPicture();
+    const std::string path = (dir / "out.ppm").string();
+    ASSERT_TRUE(writePicture(path.c_str()));
+    EXPECT_EQ(readBytes(path),
+              "P6\n# " + path + transformedSuffix + "2 1\n255\n\x01\x02\x03\x04\x05\x06");
+}
+
+TEST_F(PictureTest, ZeroSizedPictureSavesTheHeaderAlone) {
+    ASSERT_EQ(loadPicture(file("in.ppm", "P6\n#\n000 000\n255\n").c_str()), LoadStatus::ok);
+    transformPicture();
+    EXPECT_EQ(picture.width, 0);
+    EXPECT_EQ(picture.height, 0);
+    EXPECT_TRUE(picture.transformedBlue.rows.empty());
+    const std::string path = (dir / "empty").string(); // used as given: no extension added
+    ASSERT_TRUE(writePicture(path.c_str()));
+    EXPECT_EQ(readBytes(path), "P6\n# " + path + transformedSuffix + "0 0\n255\n");
+}
+
+TEST_F(PictureTest, OddSizedPictureSurvivesARoundTrip) {
+    paintRedOnBlue(101, 203);
+    const std::string path = (dir / "round.ppm").string();
+    ASSERT_TRUE(writePicture(path.c_str()));
+    EXPECT_EQ(std::filesystem::file_size(path),
+              ("P6\n# " + path + transformedSuffix + "101 203\n255\n").size() + 101 * 203 * 3);
+
+    ASSERT_EQ(loadPicture(path.c_str()), LoadStatus::ok);
+    ASSERT_EQ(picture.width, 101);
+    ASSERT_EQ(picture.height, 203);
+    EXPECT_EQ(picture.loadedRed[0][19], 255);
+    EXPECT_EQ(picture.loadedBlue[0][20], 255);
+    EXPECT_EQ(picture.loadedRed[150][100], 255);
+    EXPECT_EQ(picture.loadedRed[202][57], 255);
+    EXPECT_EQ(picture.loadedBlue[202][56], 255);
+    EXPECT_EQ(picture.loadedGreen[7][101 - 1], 100 % 3);
+
+    // Writing what was read back gives the same file.
+    const std::string first = readBytes(path);
+    transformPicture();
+    ASSERT_TRUE(writePicture(path.c_str()));
+    EXPECT_EQ(readBytes(path), first);
+}
+
+TEST_F(PictureTest, RendererFileSavedAgainDiffersOnlyInItsCommentLine) {
+    const std::string original = patternFile(450, 450);
+    ASSERT_EQ(loadPicture(file("testinter.ppm", original).c_str()), LoadStatus::ok);
+    transformPicture();
+    const std::string path = (dir / "saved.ppm").string();
+    ASSERT_TRUE(writePicture(path.c_str()));
+
+    std::string expected = original;
+    expected.replace(3, 7, "# " + path + transformedSuffix);
+    EXPECT_TRUE(readBytes(path) == expected);
+}
+
+TEST_F(PictureTest, LineBreaksInThePathAreWrittenAsSpaces) {
+    paintRedOnBlue(101, 203); // three-digit sizes, so that the file reads back
+    const std::string path = (dir / "a\nb\rc\t\xE9.ppm").string();
+    ASSERT_TRUE(writePicture(path.c_str()));
+    const std::string comment = "# " + (dir / "a b c\t\xE9.ppm").string() + transformedSuffix;
+    EXPECT_EQ(readBytes(path).substr(3, comment.size()), comment);
+
+    ASSERT_EQ(loadPicture(path.c_str()), LoadStatus::ok);
+    EXPECT_EQ(picture.width, 101);
+    EXPECT_EQ(picture.height, 203);
+    EXPECT_EQ(picture.loadedRed[150][0], 255);
+}
+
+TEST_F(PictureTest, FailedWritesAreReported) {
+    paintRedOnBlue(101, 203);
+    const std::filesystem::path missing = dir / "no such directory" / "out.ppm";
+    errno = 0;
+    EXPECT_FALSE(writePicture(missing.string().c_str()));
+    EXPECT_EQ(errno, ENOENT);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    errno = 0;
+    EXPECT_FALSE(writePicture("/dev/full"));
+    EXPECT_EQ(errno, ENOSPC);
+    picture = PictureState{}; // even a header alone must be found unwritten
+    EXPECT_FALSE(writePicture("/dev/full"));
+}

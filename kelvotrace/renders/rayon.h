@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "geometry/vecteur.h"
+#include "image/image.h"
 
 // The window coordinate of pixel index `indice` along an axis of `taille` pixels: the product
 // is exact, the division and the subtraction are in double, the result rounded to float once.
@@ -22,3 +23,25 @@ inline std::vector<float> abscissesFenetre(int largeur) {
 }
 
 inline const Vecteur directionVisee{0.0f, 0.0f, 1.0f};
+
+// Calls f(o, l, c) for the ray of every pixel, with o its origin, l its row and c its column,
+// from the last row and column backwards.
+template <typename F>
+void parcourirRayons(int largeur, int hauteur, F&& f) {
+    const std::vector<float> x = abscissesFenetre(largeur);
+    for (int l = hauteur - 1; l >= 0; --l) {
+        const float y = coordonneeFenetre(l, hauteur);
+        for (int c = largeur - 1; c >= 0; --c) {
+            f(Vecteur(x[static_cast<std::size_t>(c)], y, 0.0f), l, c);
+        }
+    }
+}
+
+// Gives every pixel the colour that couleurRayon(o) returns for its ray.
+template <typename F>
+void remplirImage(Image& image, F&& couleurRayon) {
+    const int largeur = image.largeur;
+    parcourirRayons(largeur, image.hauteur, [&](const Vecteur& o, int l, int c) {
+        image.pixels[l * largeur + c] = couleurRayon(o);
+    });
+}

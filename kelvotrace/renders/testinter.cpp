@@ -15,17 +15,9 @@ int testinter() {
     const Pixel rouge{255, 0, 0};
     const Pixel bleu{0, 0, 255};
     const Vecteur dl = versSphere.appliqueVecteur(directionVisee);
-    const int largeur = image.largeur;
-    const int hauteur = image.hauteur;
-    const std::vector<float> x = abscissesFenetre(largeur);
-    for (int l = hauteur - 1; l >= 0; --l) {
-        const float y = coordonneeFenetre(l, hauteur);
-        for (int c = largeur - 1; c >= 0; --c) {
-            const Vecteur o(x[static_cast<std::size_t>(c)], y, 0.0f);
-            const Vecteur ol = versSphere.appliquePoint(o);
-            const float t = forme.intersection(ol, dl);
-            image.pixels[l * largeur + c] = estImpact(t) ? rouge : bleu;
-        }
-    }
+    remplirImage(image, [&](const Vecteur& o) {
+        const float t = forme.intersection(versSphere.appliquePoint(o), dl);
+        return estImpact(t) ? rouge : bleu;
+    });
     return ecrireRendu(image, "testinter");
 }

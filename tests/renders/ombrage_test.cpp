@@ -1,6 +1,6 @@
 // The per-ray steps on small hand-made scenes with known answers.
 #include "impact.h"
-#include "lampe_scene.h"
+#include "scene.h"
 #include "ombrage.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 
 const Vecteur versZ(0.0f, 0.0f, 1.0f);
 
-MateriauUniforme uni(const Vecteur& couleur) { return {1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, couleur}; }
+MateriauUniforme uni(const Vecteur& couleur) { return materiauScene(couleur); }
 
 } // namespace
 

@@ -1,10 +1,9 @@
 #include "renders.h"
 
 #include "ecriture.h"
-#include "geometry/materiau_uniforme.h"
 #include "geometry/sphere.h"
 #include "impact.h"
-#include "lampe_scene.h"
+#include "scene.h"
 #include "ombrage.h"
 #include "rayon.h"
 
@@ -14,26 +13,20 @@ int testLamp() {
     const Sphere moyenne(-40.0f);
     Image image(450, 450);
     // Fractions of 255: 20, 70, 200 and 240.
-    const MateriauUniforme bleu(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(0.078431375f, 0.27450982f, 0.78431374f));
-    const MateriauUniforme rouge(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(1.0f, 0.078431375f, 0.078431375f));
-    const MateriauUniforme jaune(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(0.9411765f, 0.9411765f, 0.0f));
+    const MateriauUniforme bleu = materiauScene(Vecteur(0.078431375f, 0.27450982f, 0.78431374f));
+    const MateriauUniforme rouge = materiauScene(Vecteur(1.0f, 0.078431375f, 0.078431375f));
+    const MateriauUniforme jaune = materiauScene(Vecteur(0.9411765f, 0.9411765f, 0.0f));
     const Objet milieu(&moyenne, Repere(Vecteur(-15.0f, -14.0f, 80.0f)), &jaune, Repere());
     const Objet droite(&grande, Repere(Vecteur(130.0f, -25.0f, 80.0f)), &rouge, Repere(Vecteur(130.0f, -25.0f, 80.0f)));
     const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &bleu, Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
-    const std::array<const Objet*, 3> scene{&gauche, &droite, &milieu};
+    const std::array<ObjetVise, 3> scene{viser(gauche, directionVisee), viser(droite, directionVisee),
+                                         viser(milieu, directionVisee)};
     const Lampe lampe(directionLampeScene(), Vecteur(0.78431374f, 1.0f, 0.9411765f));
 
     const Pixel fond{10, 10, 40};
-    const int largeur = image.largeur;
-    const int hauteur = image.hauteur;
-    for (int l = hauteur - 1; l >= 0; --l) {
-        const float y = coordonneeFenetre(l, hauteur);
-        for (int c = largeur - 1; c >= 0; --c) {
-            const Vecteur o(coordonneeFenetre(c, largeur), y, 0.0f);
-            const Impact impact = premierImpact(scene, o, directionVisee);
-            image.pixels[l * largeur + c] =
-                impact.objet ? couleurLampe(*impact.objet, lampe, o, directionVisee, impact.distance) : fond;
-        }
-    }
+    remplirImage(image, [&](const Vecteur& o) {
+        const Impact impact = premierImpact(scene, o);
+        return impact.objet ? couleurLampe(*impact.objet, lampe, o, directionVisee, impact.distance) : fond;
+    });
     return ecrireRendu(image, "testLamp");
 }

@@ -1,36 +1,30 @@
 #include "renders.h"
 
 #include "ecriture.h"
-#include "geometry/materiau_uniforme.h"
 #include "geometry/sphere.h"
 #include "impact.h"
 #include "ombrage.h"
 #include "rayon.h"
+#include "scene.h"
 
 int testMulti() {
     const Sphere petite(-25.0f);
     const Sphere grande(-55.0f);
     const Sphere moyenne(-40.0f);
     Image image(450, 450);
-    const MateriauUniforme cyan(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(0.0f, 0.9647059f, 0.9254902f));
-    const MateriauUniforme rouge(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(1.0f, 0.0f, 0.0f));
-    const MateriauUniforme jaune(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(0.9254902f, 0.9647059f, 0.0f));
+    const MateriauUniforme cyan = materiauScene(Vecteur(0.0f, 0.9647059f, 0.9254902f));
+    const MateriauUniforme rouge = materiauScene(Vecteur(1.0f, 0.0f, 0.0f));
+    const MateriauUniforme jaune = materiauScene(Vecteur(0.9254902f, 0.9647059f, 0.0f));
     const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &cyan, Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
     const Objet droite(&grande, Repere(Vecteur(130.0f, -25.0f, 80.0f)), &rouge, Repere(Vecteur(130.0f, -25.0f, 80.0f)));
     const Objet milieu(&moyenne, Repere(Vecteur(-15.0f, -14.0f, 80.0f)), &jaune, Repere());
-    const std::array<const Objet*, 3> scene{&gauche, &droite, &milieu};
+    const std::array<ObjetVise, 3> scene{viser(gauche, directionVisee), viser(droite, directionVisee),
+                                         viser(milieu, directionVisee)};
 
     const Pixel fond{0, 0, 32};
-    const int largeur = image.largeur;
-    const int hauteur = image.hauteur;
-    for (int l = hauteur - 1; l >= 0; --l) {
-        const float y = coordonneeFenetre(l, hauteur);
-        for (int c = largeur - 1; c >= 0; --c) {
-            const Vecteur o(coordonneeFenetre(c, largeur), y, 0.0f);
-            const Impact impact = premierImpact(scene, o, directionVisee);
-            image.pixels[l * largeur + c] =
-                impact.objet ? couleurImpact(*impact.objet, o, directionVisee, impact.distance) : fond;
-        }
-    }
+    remplirImage(image, [&](const Vecteur& o) {
+        const Impact impact = premierImpact(scene, o);
+        return impact.objet ? couleurImpact(*impact.objet, o, directionVisee, impact.distance) : fond;
+    });
     return ecrireRendu(image, "testMulti");
 }

@@ -4,10 +4,9 @@
 #include <vector>
 
 #include "ecriture.h"
-#include "geometry/materiau_uniforme.h"
 #include "geometry/sphere.h"
 #include "impact.h"
-#include "lampe_scene.h"
+#include "scene.h"
 #include "ombrage.h"
 #include "rayon.h"
 
@@ -22,24 +21,19 @@ constexpr float profondeurManquee = 101.0f; // beyond the initial 100: a miss ne
 // object is nearer than the whole-number depth already stored there.
 void passeObjet(const Objet& objet, const Lampe& lampe, Image& image, TamponProfondeur& profondeur) {
     const Pixel fond{10, 10, 40};
-    const int largeur = image.largeur;
-    const int hauteur = image.hauteur;
-    for (int l = hauteur - 1; l >= 0; --l) {
-        const float y = coordonneeFenetre(l, hauteur);
-        for (int c = largeur - 1; c >= 0; --c) {
-            const Vecteur o(coordonneeFenetre(c, largeur), y, 0.0f);
-            const float t = distanceImpact(objet, o, directionVisee);
-            const bool touche = estImpact(t);
-            // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
-            const float candidate = touche || t != -1.0f ? t : profondeurManquee;
+    const ObjetVise vise = viser(objet, directionVisee);
+    parcourirRayons(image.largeur, image.hauteur, [&](const Vecteur& o, int l, int c) {
+        const float t = distanceImpact(vise, o);
+        const bool touche = estImpact(t);
+        // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
+        const float candidate = touche || t != -1.0f ? t : profondeurManquee;
 
-            std::int32_t& stockee = profondeur[static_cast<std::size_t>(l)][static_cast<std::size_t>(c)];
-            if (static_cast<float>(stockee) > candidate) {
-                stockee = static_cast<std::int32_t>(candidate);
-                image.pixels[l * largeur + c] = touche ? couleurPhong(objet, lampe, o, directionVisee, t) : fond;
-            }
+        std::int32_t& stockee = profondeur[static_cast<std::size_t>(l)][static_cast<std::size_t>(c)];
+        if (static_cast<float>(stockee) > candidate) {
+            stockee = static_cast<std::int32_t>(candidate);
+            image.pixels[l * image.largeur + c] = touche ? couleurPhong(objet, lampe, o, directionVisee, t) : fond;
         }
-    }
+    });
 }
 
 } // namespace
@@ -50,9 +44,9 @@ int testZbuf_Phong() {
     const Sphere petite(-25.0f);
     Image image(500, 500);
     // Fractions of 255: 20, 70, 80, 200, 220 and 240.
-    const MateriauUniforme vertJaune(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(0.78431374f, 0.8627451f, 0.3137255f));
-    const MateriauUniforme rouge(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(0.8627451f, 0.078431375f, 0.078431375f));
-    const MateriauUniforme bleu(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(0.078431375f, 0.27450982f, 0.78431374f));
+    const MateriauUniforme vertJaune = materiauScene(Vecteur(0.78431374f, 0.8627451f, 0.3137255f));
+    const MateriauUniforme rouge = materiauScene(Vecteur(0.8627451f, 0.078431375f, 0.078431375f));
+    const MateriauUniforme bleu = materiauScene(Vecteur(0.078431375f, 0.27450982f, 0.78431374f));
     const Objet devant(&moyenne, Repere(Vecteur(0.0f, -10.0f, 40.0f)), &vertJaune, Repere());
     const Objet derriere(&grande, Repere(Vecteur(50.0f, -20.0f, 80.0f)), &rouge, Repere(Vecteur(50.0f, -20.0f, 80.0f)));
     const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &bleu, Repere(Vecteur(-130.0f, 0.0f, 80.0f)));

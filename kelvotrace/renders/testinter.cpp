@@ -14,17 +14,10 @@ int testinter() {
 
     const Pixel rouge{255, 0, 0};
     const Pixel bleu{0, 0, 255};
-    const int largeur = image.largeur;
-    const int hauteur = image.hauteur;
-    for (int l = hauteur - 1; l >= 0; --l) {
-        const float y = coordonneeFenetre(l, hauteur);
-        for (int c = largeur - 1; c >= 0; --c) {
-            const Vecteur o(coordonneeFenetre(c, largeur), y, 0.0f);
-            const Vecteur dl = versSphere.appliqueVecteur(directionVisee);
-            const Vecteur ol = versSphere.appliquePoint(o);
-            const float t = forme.intersection(ol, dl);
-            image.pixels[l * largeur + c] = estImpact(t) ? rouge : bleu;
-        }
-    }
+    const Vecteur dl = versSphere.appliqueVecteur(directionVisee);
+    remplirImage(image, [&](const Vecteur& o) {
+        const float t = forme.intersection(versSphere.appliquePoint(o), dl);
+        return estImpact(t) ? rouge : bleu;
+    });
     return ecrireRendu(image, "testinter");
 }

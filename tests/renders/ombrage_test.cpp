@@ -1,6 +1,6 @@
 // The per-ray steps on small hand-made scenes with known answers.
 #include "impact.h"
-#include "lampe_scene.h"
+#include "scene.h"
 #include "ombrage.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@ namespace {
 
 const Vecteur versZ(0.0f, 0.0f, 1.0f);
 
-MateriauUniforme uni(const Vecteur& couleur) { return {1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, couleur}; }
+MateriauUniforme uni(const Vecteur& couleur) { return materiauScene(couleur); }
 
 } // namespace
 
@@ -38,11 +38,11 @@ TEST(PremierImpact, EarlierObjectWinsEvenWhenFarther) {
     const MateriauUniforme m = uni(Vecteur(1, 1, 1));
     const Objet loin(&sphere, Repere(Vecteur(0, 0, 100)), &m, Repere());
     const Objet pres(&sphere, Repere(Vecteur(0, 0, 40)), &m, Repere());
-    const Impact impact = premierImpact(std::array<const Objet*, 2>{&loin, &pres}, Vecteur(), versZ);
+    const Impact impact = premierImpact(std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur());
     EXPECT_EQ(impact.objet, &loin);
     EXPECT_EQ(impact.distance, 90.0f);
 
-    const Impact aucun = premierImpact(std::array<const Objet*, 2>{&loin, &pres}, Vecteur(50, 0, 0), versZ);
+    const Impact aucun = premierImpact(std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur(50, 0, 0));
     EXPECT_EQ(aucun.objet, nullptr);
 }
 

@@ -1,0 +1,83 @@
+// Rays per second of each render, and the wall time of the whole program as a user runs it.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "renders.h"
+
+namespace {
+
+// Renders write into the current directory: give them a scratch one for the whole run.
+struct ScratchCwd {
+    ScratchCwd() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kelvo-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) != nullptr) {
+            path = pattern;
+            std::filesystem::current_path(path);
+        }
+    }
+    ~ScratchCwd() {
+        std::error_code ignored;
+        std::filesystem::current_path("/", ignored);
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::filesystem::path path;
+};
+
+void render(benchmark::State& state, int (*renderer)(), double rays) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(renderer());
+    }
+    state.counters["rays/s"] = benchmark::Counter(rays * static_cast<double>(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
+}
+
+constexpr double rays450 = 450.0 * 450.0;
+constexpr double rays500x3 = 3 * 500.0 * 500.0; // one pass per object
+
+// The whole program: six renders, six files, the pause with stdin not a terminal.
+void programme(benchmark::State& state) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    char name[] = "kelvotrace";
+    char* argv[] = {name, nullptr};
+    for (auto _ : state) {
+        pid_t pid = 0;
+        if (posix_spawn(&pid, KELVOTRACE_PATH, &actions, nullptr, argv, environ) != 0) {
+            state.SkipWithError("cannot start kelvotrace");
+            break;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("kelvotrace failed");
+            break;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(render, testinter, testinter, rays450)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(render, testobj, testobj, rays450)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(render, testnormale, testnormale, rays450)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(render, testMulti, testMulti, rays450)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(render, testLamp, testLamp, rays450)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(render, testZbuf_Phong, testZbuf_Phong, rays500x3)->Unit(benchmark::kMillisecond);
+BENCHMARK(programme)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
+
+int main(int argc, char** argv) {
+    ScratchCwd scratch;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -16,7 +16,8 @@ namespace {
 // Renders write into the current directory: give them a scratch one for the whole run.
 struct ScratchCwd {
     ScratchCwd() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelvo-bench-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kelvo-bench-XXXXXX").string();
         if (mkdtemp(pattern.data()) != nullptr) {
             path = pattern;
             std::filesystem::current_path(path);
@@ -30,7 +31,7 @@ struct ScratchCwd {
     std::filesystem::path path;
 };
 
-void render(benchmark::State& state, int (*renderer)(), double rays) {
+void render(benchmark::State &state, int (*renderer)(), double rays) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(renderer());
     }
@@ -42,12 +43,12 @@ constexpr double rays450 = 450.0 * 450.0;
 constexpr double rays500x3 = 3 * 500.0 * 500.0; // one pass per object
 
 // The whole program: six renders, six files, the pause with stdin not a terminal.
-void programme(benchmark::State& state) {
+void programme(benchmark::State &state) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     char name[] = "kelvotrace";
-    char* argv[] = {name, nullptr};
+    char *argv[] = {name, nullptr};
     for (auto _ : state) {
         pid_t pid = 0;
         if (posix_spawn(&pid, KELVOTRACE_PATH, &actions, nullptr, argv, environ) != 0) {
@@ -72,9 +73,13 @@ BENCHMARK_CAPTURE(render, testnormale, testnormale, rays450)->Unit(benchmark::kM
 BENCHMARK_CAPTURE(render, testMulti, testMulti, rays450)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(render, testLamp, testLamp, rays450)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(render, testZbuf_Phong, testZbuf_Phong, rays500x3)->Unit(benchmark::kMillisecond);
-BENCHMARK(programme)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(programme)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     ScratchCwd scratch;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -5,15 +5,15 @@
 
 // final: nothing derives from the one lamp there is, so its destructor need not be virtual.
 class Lampe final {
-public:
+  public:
     // Direction first, colour second; the direction is kept as given, not normalised.
-    Lampe(const Vecteur& direction_, const Vecteur& couleur_)
+    Lampe(const Vecteur &direction_, const Vecteur &couleur_)
         : couleur(couleur_), direction(direction_) {}
-    Lampe(const Lampe&) = delete;
-    Lampe& operator=(const Lampe&) = delete;
+    Lampe(const Lampe &) = delete;
+    Lampe &operator=(const Lampe &) = delete;
 
     // The light that reaches a point: the same everywhere.
-    virtual Vecteur intensite(const Vecteur&) const { return couleur; }
+    virtual Vecteur intensite(const Vecteur &) const { return couleur; }
 
     Repere repere; // the identity; nothing reads it
     Vecteur couleur;

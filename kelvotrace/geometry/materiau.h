@@ -16,10 +16,10 @@ struct ProprietesMateriau {
 };
 
 class Materiau {
-public:
-    virtual ProprietesMateriau proprietes(const Vecteur& point) const = 0;
+  public:
+    virtual ProprietesMateriau proprietes(const Vecteur &point) const = 0;
 
-protected:
+  protected:
     // Materials live on the stack of the render and are never deleted through Materiau.
     ~Materiau() = default;
 };

@@ -4,13 +4,13 @@
 #include "materiau.h"
 
 class MateriauUniforme final : public Materiau {
-public:
+  public:
     MateriauUniforme(float coef0, float coefSpeculaire, float coef2, float coef3, float coef4,
-                     float coef5, float exposantSpeculaire, const Vecteur& couleur)
+                     float coef5, float exposantSpeculaire, const Vecteur &couleur)
         : valeurs{coef0, coefSpeculaire, coef2, coef3, coef4, coef5, exposantSpeculaire, couleur} {}
 
-    ProprietesMateriau proprietes(const Vecteur&) const override { return valeurs; }
+    ProprietesMateriau proprietes(const Vecteur &) const override { return valeurs; }
 
-private:
+  private:
     ProprietesMateriau valeurs;
 };

@@ -9,19 +9,19 @@
 struct Objet {
     // Both inverses are computed here, once, so no ray ever inverts a frame.
     // Throws RepereDegenere when either frame cannot be inverted.
-    Objet(const Forme* forme_, const Repere& repereForme_, const Materiau* materiau_,
-          const Repere& repereMateriau_)
+    Objet(const Forme *forme_, const Repere &repereForme_, const Materiau *materiau_,
+          const Repere &repereMateriau_)
         : forme(forme_), repereForme(repereForme_), inverseForme(repereForme_.inverse()),
           materiau(materiau_), repereMateriau(repereMateriau_),
           inverseMateriau(repereMateriau_.inverse()) {}
 
     // World-space normal at a world point of the surface; not of unit length in general.
-    Vecteur normale(const Vecteur& pointMonde) const;
+    Vecteur normale(const Vecteur &pointMonde) const;
 
-    const Forme* forme;
+    const Forme *forme;
     Repere repereForme;
     Repere inverseForme;
-    const Materiau* materiau;
+    const Materiau *materiau;
     Repere repereMateriau;
     Repere inverseMateriau;
 };

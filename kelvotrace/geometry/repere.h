@@ -14,19 +14,18 @@ struct Repere {
     Vecteur origine;
 
     Repere() = default;
-    explicit Repere(const Vecteur& origine_) : origine(origine_) {}
-    Repere(const Vecteur& i_, const Vecteur& j_, const Vecteur& k_, const Vecteur& origine_)
+    explicit Repere(const Vecteur &origine_) : origine(origine_) {}
+    Repere(const Vecteur &i_, const Vecteur &j_, const Vecteur &k_, const Vecteur &origine_)
         : i(i_), j(j_), k(k_), origine(origine_) {}
 
-    Vecteur appliquePoint(const Vecteur& p) const {
+    Vecteur appliquePoint(const Vecteur &p) const {
         return {p.x * i.x + p.y * j.x + p.z * k.x + origine.x,
                 p.x * i.y + p.y * j.y + p.z * k.y + origine.y,
                 p.x * i.z + p.y * j.z + p.z * k.z + origine.z};
     }
 
-    Vecteur appliqueVecteur(const Vecteur& v) const {
-        return {v.x * i.x + v.y * j.x + v.z * k.x,
-                v.x * i.y + v.y * j.y + v.z * k.y,
+    Vecteur appliqueVecteur(const Vecteur &v) const {
+        return {v.x * i.x + v.y * j.x + v.z * k.x, v.x * i.y + v.y * j.y + v.z * k.y,
                 v.x * i.z + v.y * j.z + v.z * k.z};
     }
 

@@ -6,17 +6,17 @@
 #include "forme.h"
 
 class Sphere final : public Forme {
-public:
+  public:
     explicit Sphere(float rayon_) : rayon(rayon_) {}
 
-    float intersection(const Vecteur& origine, const Vecteur& direction) const override;
-    Vecteur normale(const Vecteur& point) const override { return normalise(point); }
+    float intersection(const Vecteur &origine, const Vecteur &direction) const override;
+    Vecteur normale(const Vecteur &point) const override { return normalise(point); }
 
     float rayon; // only its square is used: a negative radius is the same sphere
 };
 
 // Defined here so that the renders' pixel loops can inline it.
-inline float Sphere::intersection(const Vecteur& o, const Vecteur& d) const {
+inline float Sphere::intersection(const Vecteur &o, const Vecteur &d) const {
     const float a = produitScalaire(d, d);
     const float b = 2.0f * produitScalaire(o, d);
 

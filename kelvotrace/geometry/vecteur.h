@@ -13,21 +13,27 @@ struct Vecteur {
 };
 
 // Every operation rounds to float at each step, as the pictures expect.
-inline Vecteur operator+(const Vecteur& a, const Vecteur& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vecteur operator-(const Vecteur& a, const Vecteur& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vecteur operator*(float s, const Vecteur& v) { return {s * v.x, s * v.y, s * v.z}; }
+inline Vecteur operator+(const Vecteur &a, const Vecteur &b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vecteur operator-(const Vecteur &a, const Vecteur &b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vecteur operator*(float s, const Vecteur &v) { return {s * v.x, s * v.y, s * v.z}; }
 
-inline float produitScalaire(const Vecteur& a, const Vecteur& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline float produitScalaire(const Vecteur &a, const Vecteur &b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
-inline Vecteur produitVectoriel(const Vecteur& a, const Vecteur& b) {
+inline Vecteur produitVectoriel(const Vecteur &a, const Vecteur &b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
-inline float norme(const Vecteur& v) { return std::sqrt(produitScalaire(v, v)); }
+inline float norme(const Vecteur &v) { return std::sqrt(produitScalaire(v, v)); }
 
 // The reciprocal is rounded to float once, then multiplies each component: no guard for the
 // zero vector, whose result is not finite.
-inline Vecteur normalise(const Vecteur& v) {
+inline Vecteur normalise(const Vecteur &v) {
     const float s = 1.0f / norme(v);
     return s * v;
 }

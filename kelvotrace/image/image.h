@@ -9,8 +9,8 @@
 struct Image {
     // Every pixel starts as (0, 0, 0). A negative size is taken as an empty picture.
     Image(std::int16_t largeur_, std::int16_t hauteur_);
-    Image(const Image&) = delete;
-    Image& operator=(const Image&) = delete;
+    Image(const Image &) = delete;
+    Image &operator=(const Image &) = delete;
 
     // largeur * hauteur; the pixel of column c, row l is pixels[l * largeur + c].
     int nombrePixels() const;

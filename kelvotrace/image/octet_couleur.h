@@ -12,5 +12,6 @@ inline std::uint8_t octetCouleur(float v) {
     if (!(std::fabs(produit) < 9.2e18)) {
         return 0;
     }
-    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(produit)) & 0xFFu);
+    return static_cast<std::uint8_t>(
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(produit)) & 0xFFu);
 }

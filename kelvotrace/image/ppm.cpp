@@ -8,16 +8,16 @@
 namespace {
 
 struct FermeFichier {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+    void operator()(std::FILE *f) const { std::fclose(f); }
 };
 
-bool ecrit(std::FILE* f, const void* octets, std::size_t taille) {
+bool ecrit(std::FILE *f, const void *octets, std::size_t taille) {
     return taille == 0 || std::fwrite(octets, 1, taille, f) == taille;
 }
 
 } // namespace
 
-bool ecrirePPM(const Image& image, const char* nom) {
+bool ecrirePPM(const Image &image, const char *nom) {
     const std::string chemin = std::string(nom) + ".ppm";
     std::unique_ptr<std::FILE, FermeFichier> fichier(std::fopen(chemin.c_str(), "wb"));
     if (!fichier) {
@@ -29,8 +29,8 @@ bool ecrirePPM(const Image& image, const char* nom) {
     const std::size_t tailleRaster = static_cast<std::size_t>(image.nombrePixels()) * sizeof(Pixel);
     errno = 0;
     const bool complet = ecrit(fichier.get(), entete.data(), entete.size()) &&
-                        ecrit(fichier.get(), image.pixels.get(), tailleRaster) &&
-                        std::fflush(fichier.get()) == 0;
+                         ecrit(fichier.get(), image.pixels.get(), tailleRaster) &&
+                         std::fflush(fichier.get()) == 0;
     const int erreur = errno;
 
     // A failed close loses buffered bytes just as a failed write does.

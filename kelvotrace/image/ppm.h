@@ -6,4 +6,4 @@
 // Writes image to nom + ".ppm": "P6\n#Kelvo\n<largeur> <hauteur>\n255\n" then the raster.
 // Returns true only when every byte was written and the file closed cleanly; on false, errno
 // tells why (the file could not be created, the disk is full, ...).
-bool ecrirePPM(const Image& image, const char* nom);
+bool ecrirePPM(const Image &image, const char *nom);

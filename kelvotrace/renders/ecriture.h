@@ -5,7 +5,7 @@
 
 #include "image/ppm.h"
 
-inline int ecrireRendu(const Image& image, const char* nom) {
+inline int ecrireRendu(const Image &image, const char *nom) {
     if (ecrirePPM(image, nom)) {
         return 0;
     }

@@ -8,24 +8,25 @@
 namespace {
 
 struct Rendu {
-    const char* nom;
+    const char *nom;
     int (*rendre)();
 };
 
 // In this order; each render writes <nom>.ppm.
 constexpr Rendu rendus[] = {
-    {"testinter", testinter},     {"testobj", testobj},   {"testnormale", testnormale},
-    {"testMulti", testMulti},     {"testLamp", testLamp}, {"testZbuf_Phong", testZbuf_Phong},
+    {"testinter", testinter}, {"testobj", testobj},   {"testnormale", testnormale},
+    {"testMulti", testMulti}, {"testLamp", testLamp}, {"testZbuf_Phong", testZbuf_Phong},
 };
 
 } // namespace
 
 int main() {
     int statut = 0;
-    for (const Rendu& rendu : rendus) {
+    for (const Rendu &rendu : rendus) {
         const int erreur = rendu.rendre();
         if (erreur != 0) {
-            std::fprintf(stderr, "kelvotrace: cannot write %s.ppm: %s\n", rendu.nom, std::strerror(erreur));
+            std::fprintf(stderr, "kelvotrace: cannot write %s.ppm: %s\n", rendu.nom,
+                         std::strerror(erreur));
             statut = 1;
         }
     }

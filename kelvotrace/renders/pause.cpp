@@ -18,7 +18,7 @@ namespace {
 
 // Whether an executable named PAUSE stands in a directory of PATH.
 bool commandePauseExiste() {
-    const char* path = std::getenv("PATH");
+    const char *path = std::getenv("PATH");
     if (path == nullptr) {
         return false;
     }

@@ -26,8 +26,7 @@ inline const Vecteur directionVisee{0.0f, 0.0f, 1.0f};
 
 // Calls f(o, l, c) for the ray of every pixel, with o its origin, l its row and c its column,
 // from the last row and column backwards.
-template <typename F>
-void parcourirRayons(int largeur, int hauteur, F&& f) {
+template <typename F> void parcourirRayons(int largeur, int hauteur, F &&f) {
     const std::vector<float> x = abscissesFenetre(largeur);
     for (int l = hauteur - 1; l >= 0; --l) {
         const float y = coordonneeFenetre(l, hauteur);
@@ -38,10 +37,9 @@ void parcourirRayons(int largeur, int hauteur, F&& f) {
 }
 
 // Gives every pixel the colour that couleurRayon(o) returns for its ray.
-template <typename F>
-void remplirImage(Image& image, F&& couleurRayon) {
+template <typename F> void remplirImage(Image &image, F &&couleurRayon) {
     const int largeur = image.largeur;
-    parcourirRayons(largeur, image.hauteur, [&](const Vecteur& o, int l, int c) {
+    parcourirRayons(largeur, image.hauteur, [&](const Vecteur &o, int l, int c) {
         image.pixels[l * largeur + c] = couleurRayon(o);
     });
 }

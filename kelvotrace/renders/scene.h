@@ -7,7 +7,7 @@
 #include "geometry/vecteur.h"
 
 // Every scene material has the same first seven values; only the colour differs.
-inline MateriauUniforme materiauScene(const Vecteur& couleur) {
+inline MateriauUniforme materiauScene(const Vecteur &couleur) {
     return {1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, couleur};
 }
 

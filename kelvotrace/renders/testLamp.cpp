@@ -3,9 +3,9 @@
 #include "ecriture.h"
 #include "geometry/sphere.h"
 #include "impact.h"
-#include "scene.h"
 #include "ombrage.h"
 #include "rayon.h"
+#include "scene.h"
 
 int testLamp() {
     const Sphere petite(-25.0f);
@@ -17,16 +17,20 @@ int testLamp() {
     const MateriauUniforme rouge = materiauScene(Vecteur(1.0f, 0.078431375f, 0.078431375f));
     const MateriauUniforme jaune = materiauScene(Vecteur(0.9411765f, 0.9411765f, 0.0f));
     const Objet milieu(&moyenne, Repere(Vecteur(-15.0f, -14.0f, 80.0f)), &jaune, Repere());
-    const Objet droite(&grande, Repere(Vecteur(130.0f, -25.0f, 80.0f)), &rouge, Repere(Vecteur(130.0f, -25.0f, 80.0f)));
-    const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &bleu, Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
-    const std::array<ObjetVise, 3> scene{viser(gauche, directionVisee), viser(droite, directionVisee),
+    const Objet droite(&grande, Repere(Vecteur(130.0f, -25.0f, 80.0f)), &rouge,
+                       Repere(Vecteur(130.0f, -25.0f, 80.0f)));
+    const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &bleu,
+                       Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
+    const std::array<ObjetVise, 3> scene{viser(gauche, directionVisee),
+                                         viser(droite, directionVisee),
                                          viser(milieu, directionVisee)};
     const Lampe lampe(directionLampeScene(), Vecteur(0.78431374f, 1.0f, 0.9411765f));
 
     const Pixel fond{10, 10, 40};
-    remplirImage(image, [&](const Vecteur& o) {
+    remplirImage(image, [&](const Vecteur &o) {
         const Impact impact = premierImpact(scene, o);
-        return impact.objet ? couleurLampe(*impact.objet, lampe, o, directionVisee, impact.distance) : fond;
+        return impact.objet ? couleurLampe(*impact.objet, lampe, o, directionVisee, impact.distance)
+                            : fond;
     });
     return ecrireRendu(image, "testLamp");
 }

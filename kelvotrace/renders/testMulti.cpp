@@ -15,16 +15,20 @@ int testMulti() {
     const MateriauUniforme cyan = materiauScene(Vecteur(0.0f, 0.9647059f, 0.9254902f));
     const MateriauUniforme rouge = materiauScene(Vecteur(1.0f, 0.0f, 0.0f));
     const MateriauUniforme jaune = materiauScene(Vecteur(0.9254902f, 0.9647059f, 0.0f));
-    const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &cyan, Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
-    const Objet droite(&grande, Repere(Vecteur(130.0f, -25.0f, 80.0f)), &rouge, Repere(Vecteur(130.0f, -25.0f, 80.0f)));
+    const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &cyan,
+                       Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
+    const Objet droite(&grande, Repere(Vecteur(130.0f, -25.0f, 80.0f)), &rouge,
+                       Repere(Vecteur(130.0f, -25.0f, 80.0f)));
     const Objet milieu(&moyenne, Repere(Vecteur(-15.0f, -14.0f, 80.0f)), &jaune, Repere());
-    const std::array<ObjetVise, 3> scene{viser(gauche, directionVisee), viser(droite, directionVisee),
+    const std::array<ObjetVise, 3> scene{viser(gauche, directionVisee),
+                                         viser(droite, directionVisee),
                                          viser(milieu, directionVisee)};
 
     const Pixel fond{0, 0, 32};
-    remplirImage(image, [&](const Vecteur& o) {
+    remplirImage(image, [&](const Vecteur &o) {
         const Impact impact = premierImpact(scene, o);
-        return impact.objet ? couleurImpact(*impact.objet, o, directionVisee, impact.distance) : fond;
+        return impact.objet ? couleurImpact(*impact.objet, o, directionVisee, impact.distance)
+                            : fond;
     });
     return ecrireRendu(image, "testMulti");
 }

@@ -6,9 +6,9 @@
 #include "ecriture.h"
 #include "geometry/sphere.h"
 #include "impact.h"
-#include "scene.h"
 #include "ombrage.h"
 #include "rayon.h"
+#include "scene.h"
 
 namespace {
 
@@ -19,19 +19,22 @@ constexpr float profondeurManquee = 101.0f; // beyond the initial 100: a miss ne
 
 // One pass of one object over the whole picture: a pixel takes the object's colour where the
 // object is nearer than the whole-number depth already stored there.
-void passeObjet(const Objet& objet, const Lampe& lampe, Image& image, TamponProfondeur& profondeur) {
+void passeObjet(const Objet &objet, const Lampe &lampe, Image &image,
+                TamponProfondeur &profondeur) {
     const Pixel fond{10, 10, 40};
     const ObjetVise vise = viser(objet, directionVisee);
-    parcourirRayons(image.largeur, image.hauteur, [&](const Vecteur& o, int l, int c) {
+    parcourirRayons(image.largeur, image.hauteur, [&](const Vecteur &o, int l, int c) {
         const float t = distanceImpact(vise, o);
         const bool touche = estImpact(t);
         // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
         const float candidate = touche || t != -1.0f ? t : profondeurManquee;
 
-        std::int32_t& stockee = profondeur[static_cast<std::size_t>(l)][static_cast<std::size_t>(c)];
+        std::int32_t &stockee =
+            profondeur[static_cast<std::size_t>(l)][static_cast<std::size_t>(c)];
         if (static_cast<float>(stockee) > candidate) {
             stockee = static_cast<std::int32_t>(candidate);
-            image.pixels[l * image.largeur + c] = touche ? couleurPhong(objet, lampe, o, directionVisee, t) : fond;
+            image.pixels[l * image.largeur + c] =
+                touche ? couleurPhong(objet, lampe, o, directionVisee, t) : fond;
         }
     });
 }
@@ -48,13 +51,16 @@ int testZbuf_Phong() {
     const MateriauUniforme rouge = materiauScene(Vecteur(0.8627451f, 0.078431375f, 0.078431375f));
     const MateriauUniforme bleu = materiauScene(Vecteur(0.078431375f, 0.27450982f, 0.78431374f));
     const Objet devant(&moyenne, Repere(Vecteur(0.0f, -10.0f, 40.0f)), &vertJaune, Repere());
-    const Objet derriere(&grande, Repere(Vecteur(50.0f, -20.0f, 80.0f)), &rouge, Repere(Vecteur(50.0f, -20.0f, 80.0f)));
-    const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &bleu, Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
+    const Objet derriere(&grande, Repere(Vecteur(50.0f, -20.0f, 80.0f)), &rouge,
+                         Repere(Vecteur(50.0f, -20.0f, 80.0f)));
+    const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &bleu,
+                       Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
     const Lampe lampe(directionLampeScene(), Vecteur(0.8627451f, 0.9411765f, 0.9411765f));
 
-    TamponProfondeur profondeur(static_cast<std::size_t>(image.hauteur) + 1,
-                                std::vector<std::int32_t>(static_cast<std::size_t>(image.largeur) + 1, 100));
-    for (const Objet* objet : {&devant, &derriere, &gauche}) {
+    TamponProfondeur profondeur(
+        static_cast<std::size_t>(image.hauteur) + 1,
+        std::vector<std::int32_t>(static_cast<std::size_t>(image.largeur) + 1, 100));
+    for (const Objet *objet : {&devant, &derriere, &gauche}) {
         passeObjet(*objet, lampe, image, profondeur);
     }
     return ecrireRendu(image, "testZbuf_Phong");

@@ -10,12 +10,13 @@
 int testnormale() {
     Image image(450, 450);
     const Sphere sphere(-80.0f);
-    const MateriauUniforme materiau = materiauScene(Vecteur(0.9254902f, 0.9647059f, 0.0f)); // (236, 246, 0) / 255
+    const MateriauUniforme materiau =
+        materiauScene(Vecteur(0.9254902f, 0.9647059f, 0.0f)); // (236, 246, 0) / 255
     const Objet objet(&sphere, Repere(Vecteur(-15.0f, -14.0f, 160.0f)), &materiau, Repere());
 
     const ObjetVise vise = viser(objet, directionVisee);
     const Pixel fond{0, 0, 32};
-    remplirImage(image, [&](const Vecteur& o) {
+    remplirImage(image, [&](const Vecteur &o) {
         const float t = distanceImpact(vise, o);
         return estImpact(t) ? couleurImpact(objet, o, directionVisee, t) : fond;
     });

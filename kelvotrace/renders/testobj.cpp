@@ -20,13 +20,14 @@ int testobj() {
     const Vecteur d = repereForme.appliqueVecteur(directionVisee);
     const ObjetVise vise = viser(objet, d);
     const Pixel fond{0, 0, 255};
-    remplirImage(image, [&](const Vecteur& o) {
+    remplirImage(image, [&](const Vecteur &o) {
         const float t = distanceImpact(vise, o);
         if (!estImpact(t)) {
             return fond;
         }
         const Vecteur p = t * d + o;
-        const Vecteur couleur = objet.materiau->proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
+        const Vecteur couleur =
+            objet.materiau->proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
         return Pixel{octetCouleur(couleur.x), octetCouleur(couleur.y), octetCouleur(couleur.z)};
     });
     return ecrireRendu(image, "testobj");

@@ -4,7 +4,7 @@
 
 TEST(Lampe, SameLightEverywhereAndDirectionKeptAsGiven) {
     const Lampe lampe(Vecteur(0, 0, 2), Vecteur(0.25f, 0.5f, 1.0f));
-    for (const Vecteur& p : {Vecteur(0, 0, 0), Vecteur(-300, 12, 7)}) {
+    for (const Vecteur &p : {Vecteur(0, 0, 0), Vecteur(-300, 12, 7)}) {
         const Vecteur c = lampe.intensite(p);
         EXPECT_EQ(c.x, 0.25f);
         EXPECT_EQ(c.y, 0.5f);

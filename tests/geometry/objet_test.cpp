@@ -6,9 +6,10 @@
 
 namespace {
 
-const MateriauUniforme materiauTest(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f, Vecteur(0.5f, 0.25f, 0.0f));
+const MateriauUniforme materiauTest(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f,
+                                    Vecteur(0.5f, 0.25f, 0.0f));
 
-void expectVecteur(const Vecteur& v, float x, float y, float z) {
+void expectVecteur(const Vecteur &v, float x, float y, float z) {
     EXPECT_EQ(v.x, x);
     EXPECT_EQ(v.y, y);
     EXPECT_EQ(v.z, z);
@@ -17,8 +18,8 @@ void expectVecteur(const Vecteur& v, float x, float y, float z) {
 } // namespace
 
 TEST(MateriauUniforme, SameTenValuesEverywhere) {
-    const Materiau& materiau = materiauTest;
-    for (const Vecteur& p : {Vecteur(0, 0, 0), Vecteur(1000, -3, 7)}) {
+    const Materiau &materiau = materiauTest;
+    for (const Vecteur &p : {Vecteur(0, 0, 0), Vecteur(1000, -3, 7)}) {
         const ProprietesMateriau m = materiau.proprietes(p);
         EXPECT_EQ(m.coef0, 1.0f);
         EXPECT_EQ(m.coefSpeculaire, 0.36f);
@@ -33,7 +34,8 @@ TEST(MateriauUniforme, SameTenValuesEverywhere) {
 
 TEST(Objet, InversesComputedAtConstruction) {
     const Sphere sphere(-80.0f);
-    const Objet objet(&sphere, Repere(Vecteur(-15, -14, 160)), &materiauTest, Repere(Vecteur(1, 2, 3)));
+    const Objet objet(&sphere, Repere(Vecteur(-15, -14, 160)), &materiauTest,
+                      Repere(Vecteur(1, 2, 3)));
     expectVecteur(objet.inverseForme.i, 1, 0, 0);
     expectVecteur(objet.inverseForme.origine, 15, 14, -160);
     expectVecteur(objet.inverseMateriau.origine, -1, -2, -3);
@@ -51,7 +53,8 @@ TEST(Objet, WorldNormalOfAPlacedSphere) {
 
 TEST(Objet, WorldNormalIsNotRenormalised) {
     const Sphere sphere(1.0f);
-    const Objet objet(&sphere, Repere(Vecteur(2, 0, 0), Vecteur(0, 2, 0), Vecteur(0, 0, 2), Vecteur()),
+    const Objet objet(&sphere,
+                      Repere(Vecteur(2, 0, 0), Vecteur(0, 2, 0), Vecteur(0, 0, 2), Vecteur()),
                       &materiauTest, Repere());
     expectVecteur(objet.normale(Vecteur(0, 0, -2)), 0, 0, -0.5f);
 }
@@ -60,7 +63,8 @@ TEST(Objet, NormalGoesThroughTheInverseTranspose) {
     // Stretched along x: the surface point (2, 0, 0) of the unit sphere becomes (4, 0, 0); a point
     // between the axes shows that normals are not mapped like vectors.
     const Sphere sphere(1.0f);
-    const Objet objet(&sphere, Repere(Vecteur(2, 0, 0), Vecteur(0, 1, 0), Vecteur(0, 0, 1), Vecteur()),
+    const Objet objet(&sphere,
+                      Repere(Vecteur(2, 0, 0), Vecteur(0, 1, 0), Vecteur(0, 0, 1), Vecteur()),
                       &materiauTest, Repere());
     const float s = 0.70710677f;
     const Vecteur n = objet.normale(Vecteur(2 * s, s, 0));

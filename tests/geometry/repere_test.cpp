@@ -4,7 +4,7 @@
 
 namespace {
 
-void expectVecteur(const Vecteur& v, float x, float y, float z) {
+void expectVecteur(const Vecteur &v, float x, float y, float z) {
     EXPECT_EQ(v.x, x);
     EXPECT_EQ(v.y, y);
     EXPECT_EQ(v.z, z);
@@ -61,7 +61,8 @@ TEST(RepereInverse, LeavesTheFrameUnchanged) {
 }
 
 TEST(RepereInverse, ScaledFrameHasReciprocalAxes) {
-    const Repere inv = Repere(Vecteur(2, 0, 0), Vecteur(0, 2, 0), Vecteur(0, 0, 2), Vecteur(4, 6, 8)).inverse();
+    const Repere inv =
+        Repere(Vecteur(2, 0, 0), Vecteur(0, 2, 0), Vecteur(0, 0, 2), Vecteur(4, 6, 8)).inverse();
     expectVecteur(inv.i, 0.5f, 0, 0);
     expectVecteur(inv.k, 0, 0, 0.5f);
     expectVecteur(inv.origine, -2, -3, -4);
@@ -80,10 +81,12 @@ TEST(RepereInverse, ThrowsForNearlyCoplanarAxes) {
 
 TEST(RepereInverse, TestIsScaleFree) {
     // Long but nearly coplanar axes are rejected...
-    const Repere long_(Vecteur(1000, 0, 0), Vecteur(0, 1000, 0), Vecteur(1000, 1000, 0.5f), Vecteur());
+    const Repere long_(Vecteur(1000, 0, 0), Vecteur(0, 1000, 0), Vecteur(1000, 1000, 0.5f),
+                       Vecteur());
     EXPECT_THROW(long_.inverse(), RepereDegenere);
     // ...and a tiny well-shaped frame is accepted.
-    const Repere minuscule(Vecteur(0.001f, 0, 0), Vecteur(0, 0.001f, 0), Vecteur(0, 0, 0.001f), Vecteur());
+    const Repere minuscule(Vecteur(0.001f, 0, 0), Vecteur(0, 0.001f, 0), Vecteur(0, 0, 0.001f),
+                           Vecteur());
     const Repere inv = minuscule.inverse();
     EXPECT_FLOAT_EQ(inv.i.x, 1000.0f);
     // Just above the threshold: det^2 = 4e-6 > 2e-6.

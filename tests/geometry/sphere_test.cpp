@@ -4,9 +4,9 @@
 
 namespace {
 
-float touche(float rayon, const Vecteur& o, const Vecteur& d) {
+float touche(float rayon, const Vecteur &o, const Vecteur &d) {
     const Sphere sphere(rayon);
-    const Forme& forme = sphere; // the renders call through the interface
+    const Forme &forme = sphere; // the renders call through the interface
     return forme.intersection(o, d);
 }
 

@@ -27,8 +27,8 @@ TEST(OctetCouleur, TruncatesWithoutClampingOrRounding) {
 }
 
 TEST(OctetCouleur, KeepsTheLowByteAboveOne) {
-    EXPECT_EQ(octetCouleur(8.3294115f), 75);  // 2123.99993 -> 2123
-    EXPECT_EQ(octetCouleur(8.682353f), 166);  // 2214.00002 -> 2214
+    EXPECT_EQ(octetCouleur(8.3294115f), 75); // 2123.99993 -> 2123
+    EXPECT_EQ(octetCouleur(8.682353f), 166); // 2214.00002 -> 2214
     EXPECT_EQ(octetCouleur(256.0f / 255.0f), 0);
 }
 

@@ -1,7 +1,7 @@
 // The per-ray steps on small hand-made scenes with known answers.
 #include "impact.h"
-#include "scene.h"
 #include "ombrage.h"
+#include "scene.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace {
 
 const Vecteur versZ(0.0f, 0.0f, 1.0f);
 
-MateriauUniforme uni(const Vecteur& couleur) { return materiauScene(couleur); }
+MateriauUniforme uni(const Vecteur &couleur) { return materiauScene(couleur); }
 
 } // namespace
 
@@ -38,11 +38,13 @@ TEST(PremierImpact, EarlierObjectWinsEvenWhenFarther) {
     const MateriauUniforme m = uni(Vecteur(1, 1, 1));
     const Objet loin(&sphere, Repere(Vecteur(0, 0, 100)), &m, Repere());
     const Objet pres(&sphere, Repere(Vecteur(0, 0, 40)), &m, Repere());
-    const Impact impact = premierImpact(std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur());
+    const Impact impact =
+        premierImpact(std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur());
     EXPECT_EQ(impact.objet, &loin);
     EXPECT_EQ(impact.distance, 90.0f);
 
-    const Impact aucun = premierImpact(std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur(50, 0, 0));
+    const Impact aucun = premierImpact(
+        std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur(50, 0, 0));
     EXPECT_EQ(aucun.objet, nullptr);
 }
 

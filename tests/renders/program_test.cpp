@@ -22,8 +22,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string> pictures = {"testinter.ppm", "testMulti.ppm", "testLamp.ppm",
-                                           "testnormale.ppm", "testobj.ppm", "testZbuf_Phong.ppm"};
+const std::vector<std::string> pictures = {"testinter.ppm", "testMulti.ppm",
+                                           "testLamp.ppm",  "testnormale.ppm",
+                                           "testobj.ppm",   "testZbuf_Phong.ppm"};
 
 struct ProgramRun {
     int status = -1; // exit status, or -1 when it did not exit by itself in time
@@ -33,7 +34,7 @@ struct ProgramRun {
 
 // Starts kelvotrace in the current directory with the given standard input, PATH prefix and
 // environment, and returns its pid; its output goes to files of the scratch directory.
-pid_t start(int stdinFd, const std::string& pathPrefix = "") {
+pid_t start(int stdinFd, const std::string &pathPrefix = "") {
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(stdinFd, STDIN_FILENO);
@@ -45,7 +46,7 @@ pid_t start(int stdinFd, const std::string& pathPrefix = "") {
             const std::string path = pathPrefix + ":" + getenv("PATH");
             setenv("PATH", path.c_str(), 1);
         }
-        execl(KELVOTRACE_PATH, "kelvotrace", static_cast<char*>(nullptr));
+        execl(KELVOTRACE_PATH, "kelvotrace", static_cast<char *>(nullptr));
         _exit(127);
     }
     return pid;
@@ -71,14 +72,14 @@ ProgramRun finish(pid_t pid, double seconds = 20.0) {
     return run;
 }
 
-ProgramRun runWithNullInput(const std::string& pathPrefix = "") {
+ProgramRun runWithNullInput(const std::string &pathPrefix = "") {
     const int devNull = open("/dev/null", O_RDONLY);
     const pid_t pid = start(devNull, pathPrefix);
     close(devNull);
     return finish(pid);
 }
 
-long long modifiedNs(const std::string& file) {
+long long modifiedNs(const std::string &file) {
     struct stat st {};
     stat(file.c_str(), &st);
     return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
@@ -92,12 +93,13 @@ TEST(Program, WritesSixPicturesSilentlyAndExitsZero) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, "");
-    for (const std::string& picture : pictures) {
+    for (const std::string &picture : pictures) {
         ASSERT_TRUE(fs::exists(picture)) << picture;
-        EXPECT_EQ(fs::file_size(picture), picture == "testZbuf_Phong.ppm" ? 750022u : 607522u) << picture;
+        EXPECT_EQ(fs::file_size(picture), picture == "testZbuf_Phong.ppm" ? 750022u : 607522u)
+            << picture;
     }
     // Written in the order of the renders.
-    const char* order[] = {"testinter.ppm", "testobj.ppm", "testnormale.ppm",
+    const char *order[] = {"testinter.ppm", "testobj.ppm",  "testnormale.ppm",
                            "testMulti.ppm", "testLamp.ppm", "testZbuf_Phong.ppm"};
     for (int k = 1; k < 6; ++k) {
         EXPECT_LE(modifiedNs(order[k - 1]), modifiedNs(order[k])) << order[k];
@@ -107,18 +109,17 @@ TEST(Program, WritesSixPicturesSilentlyAndExitsZero) {
 TEST(Program, ReportsEveryPictureItCannotWriteAndExitsOne) {
     ScratchDir dir;
     // A directory standing under each file name defeats root as well.
-    for (const std::string& picture : pictures) {
+    for (const std::string &picture : pictures) {
         fs::create_directory(picture);
     }
     const ProgramRun run = runWithNullInput();
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "kelvotrace: cannot write testinter.ppm: Is a directory\n"
-              "kelvotrace: cannot write testobj.ppm: Is a directory\n"
-              "kelvotrace: cannot write testnormale.ppm: Is a directory\n"
-              "kelvotrace: cannot write testMulti.ppm: Is a directory\n"
-              "kelvotrace: cannot write testLamp.ppm: Is a directory\n"
-              "kelvotrace: cannot write testZbuf_Phong.ppm: Is a directory\n");
+    EXPECT_EQ(run.err, "kelvotrace: cannot write testinter.ppm: Is a directory\n"
+                       "kelvotrace: cannot write testobj.ppm: Is a directory\n"
+                       "kelvotrace: cannot write testnormale.ppm: Is a directory\n"
+                       "kelvotrace: cannot write testMulti.ppm: Is a directory\n"
+                       "kelvotrace: cannot write testLamp.ppm: Is a directory\n"
+                       "kelvotrace: cannot write testZbuf_Phong.ppm: Is a directory\n");
 }
 
 TEST(Program, OneFailureDoesNotStopTheOtherRenders) {
@@ -127,10 +128,10 @@ TEST(Program, OneFailureDoesNotStopTheOtherRenders) {
     fs::create_symlink("/dev/full", "testobj.ppm");
     const ProgramRun run = runWithNullInput();
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "kelvotrace: cannot write testobj.ppm: No space left on device\n"
-              "kelvotrace: cannot write testLamp.ppm: Is a directory\n");
-    for (const char* written : {"testinter.ppm", "testnormale.ppm", "testMulti.ppm", "testZbuf_Phong.ppm"}) {
+    EXPECT_EQ(run.err, "kelvotrace: cannot write testobj.ppm: No space left on device\n"
+                       "kelvotrace: cannot write testLamp.ppm: Is a directory\n");
+    for (const char *written :
+         {"testinter.ppm", "testnormale.ppm", "testMulti.ppm", "testZbuf_Phong.ppm"}) {
         EXPECT_TRUE(fs::is_regular_file(written)) << written;
     }
 }

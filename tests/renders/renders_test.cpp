@@ -10,7 +10,7 @@ namespace {
 
 using Rgb = PpmFile::Rgb;
 
-PpmFile render(int (*renderer)(), const char* file) {
+PpmFile render(int (*renderer)(), const char *file) {
     EXPECT_EQ(renderer(), 0);
     return readPpm(file);
 }
@@ -81,7 +81,7 @@ TEST(Testnormale, HeadlightShading) {
     EXPECT_NE(ppm.at(210, 132), background);
     EXPECT_EQ(ppm.at(210, 131), background);
     EXPECT_EQ(ppm.count(background), 182431);
-    for (const auto& corner : {std::pair{0, 0}, {449, 0}, {0, 449}, {449, 449}}) {
+    for (const auto &corner : {std::pair{0, 0}, {449, 0}, {0, 449}, {449, 449}}) {
         EXPECT_EQ(ppm.at(corner.first, corner.second), background);
     }
 }
@@ -102,7 +102,7 @@ TEST(TestMulti, FirstHitAmongThreeSpheres) {
     EXPECT_EQ(ppm.at(210, 172), (Rgb{52, 54, 0}));
     EXPECT_EQ(ppm.at(230, 211), (Rgb{204, 213, 0}));
     EXPECT_EQ(ppm.at(385, 160), (Rgb{106, 0, 0}));
-    for (const auto& tangent : {std::pair{120, 225}, {410, 200}, {250, 211}, {210, 251}}) {
+    for (const auto &tangent : {std::pair{120, 225}, {410, 200}, {250, 211}, {210, 251}}) {
         EXPECT_EQ(ppm.at(tangent.first, tangent.second), background);
     }
     EXPECT_EQ(ppm.count(background), 186081);

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-inline std::string readFile(const std::string& path) {
+inline std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -22,8 +22,8 @@ struct PpmFile {
 
     struct Rgb {
         int r, g, b;
-        bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-        bool operator!=(const Rgb& o) const { return !(*this == o); }
+        bool operator==(const Rgb &o) const { return r == o.r && g == o.g && b == o.b; }
+        bool operator!=(const Rgb &o) const { return !(*this == o); }
     };
 
     Rgb at(int column, int row) const {
@@ -32,7 +32,7 @@ struct PpmFile {
                 static_cast<unsigned char>(raster[k + 2])};
     }
 
-    int count(const Rgb& colour) const {
+    int count(const Rgb &colour) const {
         int n = 0;
         for (int row = 0; row < height; ++row) {
             for (int column = 0; column < width; ++column) {
@@ -43,7 +43,7 @@ struct PpmFile {
     }
 };
 
-inline PpmFile readPpm(const std::string& path) {
+inline PpmFile readPpm(const std::string &path) {
     PpmFile ppm;
     const std::string bytes = readFile(path);
     std::size_t end = 0;
@@ -65,6 +65,6 @@ inline PpmFile readPpm(const std::string& path) {
     return ppm;
 }
 
-inline std::ostream& operator<<(std::ostream& out, const PpmFile::Rgb& c) {
+inline std::ostream &operator<<(std::ostream &out, const PpmFile::Rgb &c) {
     return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
 }

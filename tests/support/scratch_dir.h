@@ -8,11 +8,13 @@
 #include <unistd.h>
 
 class ScratchDir {
-public:
+  public:
     ScratchDir() : previous_(std::filesystem::current_path()) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelvo-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "kelvo-test-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::filesystem::filesystem_error("mkdtemp", std::error_code(errno, std::generic_category()));
+            throw std::filesystem::filesystem_error(
+                "mkdtemp", std::error_code(errno, std::generic_category()));
         }
         path_ = pattern;
         std::filesystem::current_path(path_);
@@ -22,12 +24,12 @@ public:
         std::filesystem::current_path(previous_, ignored);
         std::filesystem::remove_all(path_, ignored);
     }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
 
-    const std::filesystem::path& path() const { return path_; }
+    const std::filesystem::path &path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path previous_;
     std::filesystem::path path_;
 };

@@ -4,16 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "expect_vecteur.h"
+
 namespace {
 
 const MateriauUniforme materiauTest(1.0f, 0.36f, 1.0f, 1.0f, 1.0f, 1.0f, 5.0f,
                                     Vecteur(0.5f, 0.25f, 0.0f));
-
-void expectVecteur(const Vecteur &v, float x, float y, float z) {
-    EXPECT_EQ(v.x, x);
-    EXPECT_EQ(v.y, y);
-    EXPECT_EQ(v.z, z);
-}
 
 } // namespace
 

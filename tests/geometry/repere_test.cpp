@@ -2,15 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-void expectVecteur(const Vecteur &v, float x, float y, float z) {
-    EXPECT_EQ(v.x, x);
-    EXPECT_EQ(v.y, y);
-    EXPECT_EQ(v.z, z);
-}
-
-} // namespace
+#include "expect_vecteur.h"
 
 TEST(Repere, DefaultIsIdentity) {
     const Repere r;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "expect_vecteur.h"
+
 namespace {
 
 float touche(float rayon, const Vecteur &o, const Vecteur &d) {
@@ -50,10 +52,7 @@ TEST(SphereIntersection, OriginOnTheSurfaceGivesAParameterNearZero) {
 
 TEST(SphereNormale, PointsOutwardWhateverTheSignOfTheRadius) {
     for (float rayon : {80.0f, -80.0f}) {
-        const Vecteur n = Sphere(rayon).normale(Vecteur(0, 0, -80));
-        EXPECT_EQ(n.x, 0.0f);
-        EXPECT_EQ(n.y, 0.0f);
-        EXPECT_EQ(n.z, -1.0f);
+        expectVecteur(Sphere(rayon).normale(Vecteur(0, 0, -80)), 0, 0, -1);
     }
     const Vecteur n = Sphere(5.0f).normale(Vecteur(3, 0, 4));
     EXPECT_FLOAT_EQ(n.x, 0.6f);

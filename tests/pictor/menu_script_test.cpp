@@ -4,14 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include "support/read_file.h"
 
 namespace {
 
 std::string sourceFile(const std::string &name) {
-    std::ifstream in(std::string(PICTOR_SOURCE_DIR) + "/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return readFile(std::string(PICTOR_SOURCE_DIR) + "/" + name);
 }
 
 std::vector<MenuResource> programMenus() {

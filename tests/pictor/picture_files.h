@@ -3,6 +3,8 @@
 #pragma once
 
 #include "picture_state.h"
+#include "support/read_file.h"
+#include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -10,14 +12,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
-
-inline std::string readBytes(const std::filesystem::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 inline void writeBytes(const std::filesystem::path &path, const std::string &bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -51,16 +46,9 @@ class PictureTest : public ::testing::Test {
   protected:
     void SetUp() override {
         picture = PictureState{};
-        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir =
-            std::filesystem::temp_directory_path() / (std::string("picture_test_") + info->name() +
-                                                      "_" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(dir);
+        dir = scratch.path();
     }
-    void TearDown() override {
-        picture = PictureState{};
-        std::filesystem::remove_all(dir);
-    }
+    void TearDown() override { picture = PictureState{}; }
 
     // Writes bytes to a file of the scratch directory and returns its path.
     std::string file(const std::string &name, const std::string &bytes) {
@@ -69,5 +57,6 @@ class PictureTest : public ::testing::Test {
         return path;
     }
 
+    ScratchDir scratch;
     std::filesystem::path dir;
 };

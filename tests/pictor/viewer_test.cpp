@@ -236,7 +236,7 @@ TEST_F(Viewer, SaveWritesTheChosenPathWithoutAnyMessage) {
     fake().chosenPath = (dir / "saved.ppm").string();
     savePicture();
     EXPECT_TRUE(fake().boxes.empty());
-    EXPECT_EQ(readBytes(dir / "saved.ppm").substr(0, 3), "P6\n");
+    EXPECT_EQ(readFile(dir / "saved.ppm").substr(0, 3), "P6\n");
     EXPECT_EQ(fake().invalidations.size(), 1u); // from the Open only: saving repaints nothing
 }
 

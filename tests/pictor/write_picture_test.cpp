@@ -37,7 +37,7 @@ TEST_F(PictureTest, WritesTheHeaderLinesThenTheRaster) {
     transformPicture();
     const std::string path = (dir / "out.ppm").string();
     ASSERT_TRUE(writePicture(path.c_str()));
-    EXPECT_EQ(readBytes(path),
+    EXPECT_EQ(readFile(path),
               "P6\n# " + path + transformedSuffix + "2 1\n255\n\x01\x02\x03\x04\x05\x06");
 }
 
@@ -49,7 +49,7 @@ TEST_F(PictureTest, ZeroSizedPictureSavesTheHeaderAlone) {
     EXPECT_TRUE(picture.transformedBlue.rows.empty());
     const std::string path = (dir / "empty").string(); // used as given: no extension added
     ASSERT_TRUE(writePicture(path.c_str()));
-    EXPECT_EQ(readBytes(path), "P6\n# " + path + transformedSuffix + "0 0\n255\n");
+    EXPECT_EQ(readFile(path), "P6\n# " + path + transformedSuffix + "0 0\n255\n");
 }
 
 TEST_F(PictureTest, OddSizedPictureSurvivesARoundTrip) {
@@ -70,10 +70,10 @@ TEST_F(PictureTest, OddSizedPictureSurvivesARoundTrip) {
     EXPECT_EQ(picture.loadedGreen[7][101 - 1], 100 % 3);
 
     // Writing what was read back gives the same file.
-    const std::string first = readBytes(path);
+    const std::string first = readFile(path);
     transformPicture();
     ASSERT_TRUE(writePicture(path.c_str()));
-    EXPECT_EQ(readBytes(path), first);
+    EXPECT_EQ(readFile(path), first);
 }
 
 TEST_F(PictureTest, RendererFileSavedAgainDiffersOnlyInItsCommentLine) {
@@ -85,7 +85,7 @@ TEST_F(PictureTest, RendererFileSavedAgainDiffersOnlyInItsCommentLine) {
 
     std::string expected = original;
     expected.replace(3, 7, "# " + path + transformedSuffix);
-    EXPECT_TRUE(readBytes(path) == expected);
+    EXPECT_TRUE(readFile(path) == expected);
 }
 
 TEST_F(PictureTest, LineBreaksInThePathAreWrittenAsSpaces) {
@@ -93,7 +93,7 @@ TEST_F(PictureTest, LineBreaksInThePathAreWrittenAsSpaces) {
     const std::string path = (dir / "a\nb\rc\t\xE9.ppm").string();
     ASSERT_TRUE(writePicture(path.c_str()));
     const std::string comment = "# " + (dir / "a b c\t\xE9.ppm").string() + transformedSuffix;
-    EXPECT_EQ(readBytes(path).substr(3, comment.size()), comment);
+    EXPECT_EQ(readFile(path).substr(3, comment.size()), comment);
 
     ASSERT_EQ(loadPicture(path.c_str()), LoadStatus::ok);
     EXPECT_EQ(picture.width, 101);

@@ -3,12 +3,13 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <ostream>
 #include <string>
 
-inline std::string readFile(const std::string &path) {
+inline std::string readFile(const std::filesystem::path &path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -45,7 +45,7 @@ cmake --build "$build_dir" --target kelvotrace pictor -j 2 >/dev/null
 rm -f "$build_dir"/kelvotrace-*.zip
 (cd "$build_dir" && cpack -G ZIP) >"$build_dir.cpack.log" 2>&1 || { cat "$build_dir.cpack.log"; exit 1; }
 case $arch in i686) system=win32 ;; x86_64) system=win64 ;; esac
-zips=("$build_dir"/kelvotrace-*-$system.zip)
+zips=("$build_dir"/kelvotrace-*-"$system".zip)
 zip=${zips[0]} folder=$(basename "${zips[0]}" .zip)
 [ ${#zips[@]} -eq 1 ] && [ -f "$zip" ] || { echo "no kelvotrace-*-$system.zip in $build_dir" >&2; exit 1; }
 entries=$(unzip -Z1 "$zip" | sort)

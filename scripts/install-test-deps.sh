@@ -10,6 +10,7 @@ packages=(
     xvfb xdotool imagemagick x11-utils             # driving the viewer in a real window
     libx11-dev python3                             # the close request and the end-to-end driver
     g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32   # the viewer for Windows
+    dpkg-dev desktop-file-utils unzip              # the .deb's dependencies, its menu entry, the zips
 )
 
 missing=()

@@ -38,4 +38,27 @@ done
 resources=$("$arch-w64-mingw32-windres" -i "$exe" -O rc)
 grep -q '^LANGUAGE 12, 1$' <<<"$resources" && grep -q '^101 MENU$' <<<"$resources" &&
     grep -q 'MENUITEM "Ouvrir", 40006' <<<"$resources" || { echo "no French menu 101 in $exe" >&2; status=1; }
+
+# --- The zip a Windows user gets: one folder named after the package and the architecture
+# (kelvotrace-VERSION-win32 or -win64) holding both programs and README.txt.
+cmake --build "$build_dir" --target kelvotrace pictor -j 2 >/dev/null
+rm -f "$build_dir"/kelvotrace-*.zip
+(cd "$build_dir" && cpack -G ZIP) >"$build_dir.cpack.log" 2>&1 || { cat "$build_dir.cpack.log"; exit 1; }
+case $arch in i686) system=win32 ;; x86_64) system=win64 ;; esac
+zips=("$build_dir"/kelvotrace-*-"$system".zip)
+zip=${zips[0]} folder=$(basename "${zips[0]}" .zip)
+[ ${#zips[@]} -eq 1 ] && [ -f "$zip" ] || { echo "no kelvotrace-*-$system.zip in $build_dir" >&2; exit 1; }
+entries=$(unzip -Z1 "$zip" | sort)
+expected=$(printf "$folder/%s\n" README.txt kelvotrace.exe pictor.exe)
+[ "$entries" = "$expected" ] || { echo "$zip holds:" $entries >&2; status=1; }
+# Notepad wants CRLF; the programs in it are for this machine.
+[ "$(unzip -p "$zip" "$folder/README.txt" | grep -vc $'\r$')" = 0 ] ||
+    { echo "README.txt in $zip has lines without CRLF" >&2; status=1; }
+for program in kelvotrace pictor; do
+    unzip -p "$zip" "$folder/$program.exe" >"$build_dir/zipped.exe"
+    "$arch-w64-mingw32-objdump" -f "$build_dir/zipped.exe" | grep -q "file format $format" ||
+        { echo "$program.exe in $zip is not $format" >&2; status=1; }
+done
+rm -f "$build_dir/zipped.exe"
+echo "$(basename "$zip"): $(stat -c %s "$zip") bytes:" $(unzip -Z1 "$zip")
 exit $status

@@ -9,7 +9,11 @@ packages=(
     pkg-config libgtk-3-dev                        # the viewer's toolkit
     xvfb xdotool imagemagick x11-utils             # driving the viewer in a real window
     libx11-dev python3                             # the close request and the end-to-end driver
-    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32   # the viewer for Windows
+    g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32   # both programs for Windows
+    wine wine64 wine32:i386                        # ... run there, 64-bit and 32-bit
+    gcc-12-multilib g++-12-multilib                # kelvotrace for 32-bit x86 Linux; g++-multilib
+                                                   # would conflict with the aarch64 cross compiler
+    g++-aarch64-linux-gnu qemu-user                # kelvotrace for 64-bit ARM Linux, run under qemu
     dpkg-dev desktop-file-utils unzip              # the .deb's dependencies, its menu entry, the zips
 )
 
@@ -24,5 +28,7 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
+# wine32 comes from the i386 half of the archive.
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,7 +1,14 @@
 // Three single-precision components: a point, a direction, a normal or a colour (r, g, b).
 #pragma once
 
+#include <cfloat>
 #include <cmath>
+
+// The pictures depend on every float operation rounding to float. A compiler that evaluates in
+// wider precision (the x87 unit of 32-bit x86 by default) gives other pictures: refuse it.
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+#error "float arithmetic must round to float (FLT_EVAL_METHOD 0); on x86 use -msse2 -mfpmath=sse"
+#endif
 
 struct Vecteur {
     float x = 0.0f;

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Builds the programs for another platform from the same sources, in a tree of its own:
+#   windows-i686, windows-x86_64  kelvotrace.exe and pictor.exe (mingw-w64), then checks each:
+#       a program for the right machine, console (kelvotrace) or windowed (pictor), importing
+#       only system DLLs: KERNEL32, the C runtime (msvcrt or the UCRT api sets), and for pictor
+#       user32, gdi32, comdlg32; pictor carries the French menu resource. Then packs and
+#       checks the zip a Windows user gets.
+#   linux-i386       kelvotrace with g++ -m32 (gcc-12-multilib)
+#   linux-aarch64    kelvotrace for 64-bit ARM (g++-aarch64-linux-gnu)
+# Usage: cross_build.sh SOURCE_DIR BUILD_DIR PLATFORM
+set -euo pipefail
+source_dir=$1 build_dir=$2 platform=$3
+
+options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKELVO_SANITIZE=OFF -DKELVO_BENCH=OFF
+    -DKELVO_FUZZ=OFF)
+case $platform in
+    windows-i686 | windows-x86_64)
+        arch=${platform#windows-}
+        options+=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-$arch.cmake")
+        targets=(kelvotrace pictor) ;;
+    linux-i386)
+        # gcc-multilib would link the kernel's asm headers into /usr/include; it conflicts with
+        # the aarch64 cross compiler, so look for them in the native tree, after /usr/include.
+        flags=-m32
+        [ -e /usr/include/asm ] || flags+=" -idirafter /usr/include/x86_64-linux-gnu"
+        options+=(-DCMAKE_CXX_FLAGS="$flags")
+        targets=(kelvotrace) ;;
+    linux-aarch64)
+        options+=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/linux-aarch64.cmake")
+        targets=(kelvotrace) ;;
+    *) echo "unknown platform $platform" >&2; exit 2 ;;
+esac
+
+cmake -S "$source_dir" -B "$build_dir" "${options[@]}" >"$build_dir.configure.log" 2>&1 ||
+    { cat "$build_dir.configure.log"; exit 1; }
+cmake --build "$build_dir" --target "${targets[@]}" -j 2
+[[ $platform == windows-* ]] || exit 0
+
+case $arch in
+    i686) format=pei-i386 ;;
+    x86_64) format=pei-x86-64 ;;
+esac
+status=0
+
+# check_exe EXE SUBSYSTEM DLL...: the program's format, subsystem and imports; the DLLs named
+# besides the base ones are allowed, and must be imported.
+check_exe() {
+    local exe=$1 subsystem=$2
+    shift 2
+    local headers dlls dll
+    headers=$("$arch-w64-mingw32-objdump" -p "$exe")
+    grep -q "file format $format" <<<"$headers" || { echo "$exe is not $format" >&2; status=1; }
+    grep -q "Subsystem.*($subsystem)" <<<"$headers" ||
+        { echo "$exe is not a $subsystem program" >&2; status=1; }
+    dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | sort -u)
+    echo "$(basename "$exe") ($arch) imports: $(echo $dlls)"
+    while read -r dll; do
+        case ${dll,,} in
+            kernel32.dll | msvcrt.dll | api-ms-win-crt-*.dll) ;;
+            *) [[ " $* " == *" ${dll,,} "* ]] ||
+                { echo "$exe: unexpected import $dll" >&2; status=1; } ;;
+        esac
+    done <<<"$dlls"
+    for dll in kernel32.dll "$@"; do
+        grep -qix "$dll" <<<"$dlls" || { echo "$exe: missing import $dll" >&2; status=1; }
+    done
+}
+
+check_exe "$build_dir/kelvotrace/kelvotrace.exe" "Windows CUI"
+check_exe "$build_dir/pictor/pictor.exe" "Windows GUI" user32.dll gdi32.dll comdlg32.dll
+
+# The menu resource is compiled in: identifier 101, French (France) (primary 12, sublanguage 1).
+exe=$build_dir/pictor/pictor.exe
+resources=$("$arch-w64-mingw32-windres" -i "$exe" -O rc)
+grep -q '^LANGUAGE 12, 1$' <<<"$resources" && grep -q '^101 MENU$' <<<"$resources" &&
+    grep -q 'MENUITEM "Ouvrir", 40006' <<<"$resources" ||
+    { echo "no French menu 101 in $exe" >&2; status=1; }
+
+# --- The zip a Windows user gets: one folder named after the package and the architecture
+# (kelvotrace-VERSION-win32 or -win64) holding both programs and README.txt.
+rm -f "$build_dir"/kelvotrace-*.zip
+(cd "$build_dir" && cpack -G ZIP) >"$build_dir.cpack.log" 2>&1 || { cat "$build_dir.cpack.log"; exit 1; }
+case $arch in i686) system=win32 ;; x86_64) system=win64 ;; esac
+zips=("$build_dir"/kelvotrace-*-"$system".zip)
+zip=${zips[0]} folder=$(basename "${zips[0]}" .zip)
+[ ${#zips[@]} -eq 1 ] && [ -f "$zip" ] || { echo "no kelvotrace-*-$system.zip in $build_dir" >&2; exit 1; }
+entries=$(unzip -Z1 "$zip" | sort)
+expected=$(printf "$folder/%s\n" README.txt kelvotrace.exe pictor.exe)
+[ "$entries" = "$expected" ] || { echo "$zip holds:" $entries >&2; status=1; }
+# Notepad wants CRLF; the programs in it are for this machine.
+[ "$(unzip -p "$zip" "$folder/README.txt" | grep -vc $'\r$')" = 0 ] ||
+    { echo "README.txt in $zip has lines without CRLF" >&2; status=1; }
+for program in kelvotrace pictor; do
+    unzip -p "$zip" "$folder/$program.exe" >"$build_dir/zipped.exe"
+    "$arch-w64-mingw32-objdump" -f "$build_dir/zipped.exe" | grep -q "file format $format" ||
+        { echo "$program.exe in $zip is not $format" >&2; status=1; }
+done
+rm -f "$build_dir/zipped.exe"
+echo "$(basename "$zip"): $(stat -c %s "$zip") bytes:" $(unzip -Z1 "$zip")
+exit $status

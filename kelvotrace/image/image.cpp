@@ -2,9 +2,16 @@
 
 #include <cstddef>
 
+namespace {
+
+constexpr std::size_t pixelsEntete = Image::placeEntete / sizeof(Pixel);
+
+} // namespace
+
 Image::Image(std::int16_t largeur_, std::int16_t hauteur_)
     : largeur(largeur_), hauteur(hauteur_),
-      pixels(std::make_unique<Pixel[]>(static_cast<std::size_t>(nombrePixels()))) {}
+      bloc(std::make_unique<Pixel[]>(pixelsEntete + static_cast<std::size_t>(nombrePixels()))),
+      pixels(bloc.get() + pixelsEntete) {}
 
 int Image::nombrePixels() const {
     if (largeur < 0 || hauteur < 0) {

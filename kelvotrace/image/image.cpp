@@ -1,6 +1,7 @@
 #include "image.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -18,4 +19,18 @@ int Image::nombrePixels() const {
         return 0;
     }
     return static_cast<int>(largeur) * static_cast<int>(hauteur);
+}
+
+void Image::remplir(const Pixel &couleur) {
+    const std::size_t total = static_cast<std::size_t>(nombrePixels());
+    if (total == 0) {
+        return;
+    }
+    // One pixel, then copies of what is done, doubling each time: a handful of block copies
+    // instead of a store per pixel.
+    pixels[0] = couleur;
+    for (std::size_t faits = 1; faits < total; faits *= 2) {
+        const std::size_t copie = faits < total - faits ? faits : total - faits;
+        std::memcpy(pixels + faits, pixels, copie * sizeof(Pixel));
+    }
 }

@@ -19,6 +19,9 @@ struct Image {
     // largeur * hauteur; the pixel of column c, row l is pixels[l * largeur + c].
     int nombrePixels() const;
 
+    // Sets every pixel to `couleur`.
+    void remplir(const Pixel &couleur);
+
     std::int16_t largeur;
     std::int16_t hauteur;
 

@@ -2,7 +2,6 @@
 // 450 world units wide, from -225 on both axes. Row 0 (the top of the file) is y = -225.
 #pragma once
 
-#include <algorithm>
 #include <vector>
 
 #include "geometry/vecteur.h"
@@ -49,7 +48,7 @@ template <typename F> void parcourirRayons(const Plage &plage, int largeur, int 
 template <typename F>
 void remplirImage(Image &image, const Plage &plage, const Pixel &fond, F &&couleurRayon) {
     const int largeur = image.largeur;
-    std::fill(image.pixels, image.pixels + image.nombrePixels(), fond);
+    image.remplir(fond);
     parcourirRayons(plage, largeur, image.hauteur, [&](const RayonPixel &rayon) {
         image.pixels[rayon.ligne * largeur + rayon.colonne] = couleurRayon(rayon);
     });

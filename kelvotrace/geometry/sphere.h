@@ -11,6 +11,7 @@ class Sphere final : public Forme {
 
     float intersection(const Vecteur &origine, const Vecteur &direction) const override;
     Vecteur normale(const Vecteur &point) const override { return normalise(point); }
+    float rayonEnglobant() const override { return std::fabs(rayon); }
 
     float rayon; // only its square is used: a negative radius is the same sphere
 };

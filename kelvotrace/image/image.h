@@ -7,6 +7,10 @@
 #include "pixel.h"
 
 struct Image {
+    // Bytes left free just before pixels[0], in the same block: a writer puts a file header
+    // there and sends header and raster in one piece, without copying the raster.
+    static constexpr int placeEntete = 11 * static_cast<int>(sizeof(Pixel));
+
     // Every pixel starts as (0, 0, 0). A negative size is taken as an empty picture.
     Image(std::int16_t largeur_, std::int16_t hauteur_);
     Image(const Image &) = delete;
@@ -15,7 +19,15 @@ struct Image {
     // largeur * hauteur; the pixel of column c, row l is pixels[l * largeur + c].
     int nombrePixels() const;
 
+    // Sets every pixel to `couleur`.
+    void remplir(const Pixel &couleur);
+
     std::int16_t largeur;
     std::int16_t hauteur;
-    std::unique_ptr<Pixel[]> pixels;
+
+  private:
+    std::unique_ptr<Pixel[]> bloc; // the header room, then the picture
+
+  public:
+    Pixel *pixels;
 };

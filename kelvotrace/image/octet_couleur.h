@@ -7,11 +7,12 @@
 #include <cstdint>
 
 inline std::uint8_t octetCouleur(float v) {
-    const double produit = std::trunc(static_cast<double>(v) * 255.0);
+    const double produit = static_cast<double>(v) * 255.0;
     // Out of the range of a 64-bit integer (or not a number) there are no low bits to keep.
     if (!(std::fabs(produit) < 9.2e18)) {
         return 0;
     }
+    // The conversion to an integer truncates toward zero.
     return static_cast<std::uint8_t>(
         static_cast<std::uint64_t>(static_cast<std::int64_t>(produit)) & 0xFFu);
 }

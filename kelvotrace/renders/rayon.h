@@ -6,6 +6,7 @@
 
 #include "geometry/vecteur.h"
 #include "image/image.h"
+#include "plage.h"
 
 // The window coordinate of pixel index `indice` along an axis of `taille` pixels: the product
 // is exact, the division and the subtraction are in double, the result rounded to float once.
@@ -24,22 +25,31 @@ inline std::vector<float> abscissesFenetre(int largeur) {
 
 inline const Vecteur directionVisee{0.0f, 0.0f, 1.0f};
 
-// Calls f(o, l, c) for the ray of every pixel, with o its origin, l its row and c its column,
-// from the last row and column backwards.
-template <typename F> void parcourirRayons(int largeur, int hauteur, F &&f) {
+// The ray of one pixel: its origin in the window, and the row and column it colours.
+struct RayonPixel {
+    Vecteur origine;
+    int ligne;
+    int colonne;
+};
+
+// Calls f(rayon) for the ray of every pixel of `plage`, from its last row and column backwards.
+template <typename F> void parcourirRayons(const Plage &plage, int largeur, int hauteur, F &&f) {
     const std::vector<float> x = abscissesFenetre(largeur);
-    for (int l = hauteur - 1; l >= 0; --l) {
+    for (int l = plage.ligneMax; l >= plage.ligneMin; --l) {
         const float y = coordonneeFenetre(l, hauteur);
-        for (int c = largeur - 1; c >= 0; --c) {
-            f(Vecteur(x[static_cast<std::size_t>(c)], y, 0.0f), l, c);
+        for (int c = plage.colonneMax; c >= plage.colonneMin; --c) {
+            f(RayonPixel{Vecteur(x[static_cast<std::size_t>(c)], y, 0.0f), l, c});
         }
     }
 }
 
-// Gives every pixel the colour that couleurRayon(o) returns for its ray.
-template <typename F> void remplirImage(Image &image, F &&couleurRayon) {
+// Gives every pixel of `plage` the colour that couleurRayon(rayon) returns for its ray, and
+// every other pixel `fond`: outside the range every ray misses, so it is not cast.
+template <typename F>
+void remplirImage(Image &image, const Plage &plage, const Pixel &fond, F &&couleurRayon) {
     const int largeur = image.largeur;
-    parcourirRayons(largeur, image.hauteur, [&](const Vecteur &o, int l, int c) {
-        image.pixels[l * largeur + c] = couleurRayon(o);
+    image.remplir(fond);
+    parcourirRayons(plage, largeur, image.hauteur, [&](const RayonPixel &rayon) {
+        image.pixels[rayon.ligne * largeur + rayon.colonne] = couleurRayon(rayon);
     });
 }

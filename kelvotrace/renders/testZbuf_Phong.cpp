@@ -17,24 +17,25 @@ using TamponProfondeur = std::vector<std::vector<std::int32_t>>;
 
 constexpr float profondeurManquee = 101.0f; // beyond the initial 100: a miss never shows
 
-// One pass of one object over the whole picture: a pixel takes the object's colour where the
-// object is nearer than the whole-number depth already stored there.
+// One pass of one object over the pixels its rays can meet (elsewhere a miss would change
+// nothing): a pixel takes the object's colour where the object is nearer than the whole-number
+// depth already stored there.
 void passeObjet(const Objet &objet, const Lampe &lampe, Image &image,
                 TamponProfondeur &profondeur) {
     const Pixel fond{10, 10, 40};
-    const ObjetVise vise = viser(objet, directionVisee);
-    parcourirRayons(image.largeur, image.hauteur, [&](const Vecteur &o, int l, int c) {
-        const float t = distanceImpact(vise, o);
+    const ObjetVise vise = viser(objet, directionVisee, image);
+    parcourirRayons(vise.plage, image.largeur, image.hauteur, [&](const RayonPixel &rayon) {
+        const float t = distanceImpact(vise, rayon);
         const bool touche = estImpact(t);
         // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
         const float candidate = touche || t != -1.0f ? t : profondeurManquee;
 
-        std::int32_t &stockee =
-            profondeur[static_cast<std::size_t>(l)][static_cast<std::size_t>(c)];
+        std::int32_t &stockee = profondeur[static_cast<std::size_t>(rayon.ligne)]
+                                          [static_cast<std::size_t>(rayon.colonne)];
         if (static_cast<float>(stockee) > candidate) {
             stockee = static_cast<std::int32_t>(candidate);
-            image.pixels[l * image.largeur + c] =
-                touche ? couleurPhong(objet, lampe, o, directionVisee, t) : fond;
+            image.pixels[rayon.ligne * image.largeur + rayon.colonne] =
+                touche ? couleurPhong(objet, lampe, rayon.origine, directionVisee, t) : fond;
         }
     });
 }

@@ -14,10 +14,9 @@ int testinter() {
 
     const Pixel rouge{255, 0, 0};
     const Pixel bleu{0, 0, 255};
-    const Vecteur dl = versSphere.appliqueVecteur(directionVisee);
-    remplirImage(image, [&](const Vecteur &o) {
-        const float t = forme.intersection(versSphere.appliquePoint(o), dl);
-        return estImpact(t) ? rouge : bleu;
+    const ObjetVise vise = viser(forme, versSphere, directionVisee, image);
+    remplirImage(image, vise.plage, bleu, [&](const RayonPixel &rayon) {
+        return estImpact(distanceImpact(vise, rayon)) ? rouge : bleu;
     });
     return ecrireRendu(image, "testinter");
 }

@@ -18,14 +18,14 @@ int testobj() {
 
     // The +z direction mapped by the shape's frame: the same for every ray.
     const Vecteur d = repereForme.appliqueVecteur(directionVisee);
-    const ObjetVise vise = viser(objet, d);
+    const ObjetVise vise = viser(objet, d, image);
     const Pixel fond{0, 0, 255};
-    remplirImage(image, [&](const Vecteur &o) {
-        const float t = distanceImpact(vise, o);
+    remplirImage(image, vise.plage, fond, [&](const RayonPixel &rayon) {
+        const float t = distanceImpact(vise, rayon);
         if (!estImpact(t)) {
             return fond;
         }
-        const Vecteur p = t * d + o;
+        const Vecteur p = t * d + rayon.origine;
         const Vecteur couleur =
             objet.materiau->proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
         return Pixel{octetCouleur(couleur.x), octetCouleur(couleur.y), octetCouleur(couleur.z)};

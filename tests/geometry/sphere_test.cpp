@@ -58,3 +58,8 @@ TEST(SphereNormale, PointsOutwardWhateverTheSignOfTheRadius) {
     EXPECT_FLOAT_EQ(n.x, 0.6f);
     EXPECT_FLOAT_EQ(n.z, 0.8f);
 }
+
+TEST(SphereRayonEnglobant, TheRadiusWhateverItsSign) {
+    EXPECT_EQ(Sphere(80.0f).rayonEnglobant(), 80.0f);
+    EXPECT_EQ(Sphere(-55.0f).rayonEnglobant(), 55.0f);
+}

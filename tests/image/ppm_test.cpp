@@ -1,7 +1,14 @@
 #include "image/ppm.h"
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -84,4 +91,24 @@ TEST(EcrirePPM, FullDiskIsAFailureNotASuccess) {
     errno = 0;
     EXPECT_FALSE(ecrirePPM(Image(450, 450), "plein"));
     EXPECT_EQ(errno, ENOSPC);
+}
+
+TEST(EcrirePPM, NamedPipeWithoutReaderFailsAtOnce) {
+    ScratchDir dir;
+    ASSERT_EQ(mkfifo("tube.ppm", 0644), 0);
+    auto ecriture = std::async(std::launch::async, [] {
+        errno = 0;
+        const bool ecrit = ecrirePPM(Image(1, 1), "tube");
+        return std::pair{ecrit, errno};
+    });
+    if (ecriture.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // A reader releases the blocked writer, so that the test ends.
+        const int lecteur = open("tube.ppm", O_RDONLY | O_NONBLOCK);
+        ecriture.wait();
+        close(lecteur);
+        FAIL() << "blocked on a named pipe that nobody reads";
+    }
+    const auto [ecrit, erreur] = ecriture.get();
+    EXPECT_FALSE(ecrit);
+    EXPECT_EQ(erreur, ENXIO);
 }

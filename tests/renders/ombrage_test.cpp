@@ -38,13 +38,14 @@ TEST(PremierImpact, EarlierObjectWinsEvenWhenFarther) {
     const MateriauUniforme m = uni(Vecteur(1, 1, 1));
     const Objet loin(&sphere, Repere(Vecteur(0, 0, 100)), &m, Repere());
     const Objet pres(&sphere, Repere(Vecteur(0, 0, 40)), &m, Repere());
-    const Impact impact =
-        premierImpact(std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur());
+    // Rays of a 450 by 450 picture: row 225, column 225 is the window's (0, 0).
+    const Image image(450, 450);
+    const std::array<ObjetVise, 2> objets{viser(loin, versZ, image), viser(pres, versZ, image)};
+    const Impact impact = premierImpact(objets, RayonPixel{Vecteur(), 225, 225});
     EXPECT_EQ(impact.objet, &loin);
     EXPECT_EQ(impact.distance, 90.0f);
 
-    const Impact aucun = premierImpact(
-        std::array<ObjetVise, 2>{viser(loin, versZ), viser(pres, versZ)}, Vecteur(50, 0, 0));
+    const Impact aucun = premierImpact(objets, RayonPixel{Vecteur(50, 0, 0), 225, 275});
     EXPECT_EQ(aucun.objet, nullptr);
 }
 

@@ -4,8 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
+#include <iterator>
 #include <string>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -39,6 +44,22 @@ TEST_F(PictureTest, WritesTheHeaderLinesThenTheRaster) {
     ASSERT_TRUE(writePicture(path.c_str()));
     EXPECT_EQ(readFile(path),
               "P6\n# " + path + transformedSuffix + "2 1\n255\n\x01\x02\x03\x04\x05\x06");
+}
+
+TEST_F(PictureTest, PictureNeverTransformedSavesBlack) {
+    ASSERT_EQ(loadPicture(file("in.ppm", patternFile(3, 2)).c_str()), LoadStatus::ok);
+    const std::string path = (dir / "out.ppm").string();
+    ASSERT_TRUE(writePicture(path.c_str()));
+    EXPECT_EQ(readFile(path),
+              "P6\n# " + path + transformedSuffix + "3 2\n255\n" + std::string(3 * 2 * 3, '\0'));
+}
+
+TEST_F(PictureTest, PictureWithoutColumnsSavesTheHeaderAlone) {
+    ASSERT_EQ(loadPicture(file("in.ppm", "P6\n#\n000 005\n255\nraster").c_str()), LoadStatus::ok);
+    transformPicture();
+    const std::string path = (dir / "empty.ppm").string();
+    ASSERT_TRUE(writePicture(path.c_str()));
+    EXPECT_EQ(readFile(path), "P6\n# " + path + transformedSuffix + "0 5\n255\n");
 }
 
 TEST_F(PictureTest, ZeroSizedPictureSavesTheHeaderAlone) {
@@ -116,4 +137,53 @@ TEST_F(PictureTest, FailedWritesAreReported) {
     EXPECT_EQ(errno, ENOSPC);
     picture = PictureState{}; // even a header alone must be found unwritten
     EXPECT_FALSE(writePicture("/dev/full"));
+}
+
+TEST_F(PictureTest, FailedSaveLeavesTheOldFileWholeAndNoOtherFile) {
+    paintRedOnBlue(450, 450);
+    const std::string old = file("old.ppm", patternFile(100, 166)); // 49,822 bytes
+    const std::string before = readFile(old);
+
+    // Past the limit a write fails with EFBIG once SIGXFSZ is ignored, as both programs do.
+    const auto previousAction = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{100 * 1024, limit.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    errno = 0;
+    const bool saved = writePicture(old.c_str());
+    const int error = errno;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousAction);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_TRUE(readFile(old) == before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                            std::filesystem::directory_iterator()),
+              1); // the new file is gone
+}
+
+TEST_F(PictureTest, SaveReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
+    paintRedOnBlue(101, 203);
+    const std::filesystem::path target = file("target.ppm", "old bytes");
+    chmod(target.c_str(), 0640);
+    const std::filesystem::path link = dir / "link.ppm";
+    std::filesystem::create_symlink(target, link);
+
+    ASSERT_TRUE(writePicture(link.c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::read_symlink(link), target);
+    EXPECT_EQ(readFile(target).substr(0, 3), "P6\n");
+    struct stat status {};
+    ASSERT_EQ(stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+
+    // A new file gets the usual bits: all read and write rights the umask lets through.
+    const mode_t mask = umask(022);
+    const std::string fresh = (dir / "fresh.ppm").string();
+    ASSERT_TRUE(writePicture(fresh.c_str()));
+    umask(mask);
+    ASSERT_EQ(stat(fresh.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0644u);
 }

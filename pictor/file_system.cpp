@@ -23,7 +23,10 @@ int openFile(const char *path, int flags) {
     return _open(path, flags | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 const int readOnly = _O_RDONLY;
+const int writeExisting = _O_WRONLY;
 const int createNew = _O_WRONLY | _O_CREAT | _O_EXCL;
+const int createOrEmpty = _O_WRONLY | _O_CREAT | _O_TRUNC;
+int waitingWrites(int fd) { return fd; }
 int closeFile(int fd) { return _close(fd); }
 std::FILE *streamOf(int fd, const char *mode) { return _fdopen(fd, mode); }
 int processNumber() { return _getpid(); }
@@ -46,9 +49,17 @@ bool replaceFile(const std::string &from, const std::string &to) {
 #else
 
 int openFile(const char *path, int flags) { return open(path, flags | O_CLOEXEC, 0666); }
-// Non-blocking, so that a named pipe without a writer does not hold up the open.
+// Non-blocking, so that a named pipe without a writer, or without a reader, does not hold up
+// the open: it is refused (reading) or fails with ENXIO (writing) at once.
 const int readOnly = O_RDONLY | O_NONBLOCK;
+const int writeExisting = O_WRONLY | O_NONBLOCK;
 const int createNew = O_WRONLY | O_CREAT | O_EXCL;
+const int createOrEmpty = O_WRONLY | O_CREAT | O_TRUNC;
+// Writes on a device or a pipe with a reader then wait as usual instead of failing with EAGAIN.
+int waitingWrites(int fd) {
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
 int closeFile(int fd) { return close(fd); }
 std::FILE *streamOf(int fd, const char *mode) { return fdopen(fd, mode); }
 int processNumber() { return static_cast<int>(getpid()); }
@@ -114,14 +125,25 @@ FileHandle openRegularFile(const char *path, std::vector<char> &buffer, bool &no
 
 FileReplacement::FileReplacement(const char *path, std::vector<char> &buffer)
     : file_(nullptr, &std::fclose), target_(followLinks(path)) {
-    struct stat old {};
-    const bool exists = stat(target_.c_str(), &old) == 0;
-    if ((exists && !S_ISREG(old.st_mode)) || (!exists && isLink(path))) {
-        // A device or the like, or a link to a file yet to be made: written in place as today.
-        target_ = path;
-        file_ = streamFor(openFile(path, O_WRONLY | O_TRUNC), "wb", buffer);
+    // The existing file opened for writing, unchanged: this refuses what a plain save would (a
+    // read-only file, a folder) and tells a regular file from a device or a pipe.
+    const int existing = openFile(target_.c_str(), writeExisting);
+    if (existing < 0 && errno == ENOENT && isLink(path)) {
+        // A link to a file yet to be made: created through the link, as a plain save does.
+        file_ = streamFor(openFile(path, createOrEmpty), "wb", buffer);
         return;
     }
+    if (existing < 0 && errno != ENOENT)
+        return;
+    struct stat old {};
+    const bool known = existing >= 0 && fstat(existing, &old) == 0;
+    if (known && !S_ISREG(old.st_mode)) {
+        file_ = streamFor(waitingWrites(existing), "wb", buffer); // written in place as it stands
+        return;
+    }
+    if (existing >= 0)
+        closeFile(existing);
+
     // A short name of its own beside the target, so that a long file name still fits.
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
         temporary_ = folderOf(target_) + ".pictor-" + std::to_string(processNumber()) + "-" +
@@ -131,11 +153,9 @@ FileReplacement::FileReplacement(const char *path, std::vector<char> &buffer)
         if (!file_ && errno != EEXIST)
             break;
     }
-    if (!file_) {
+    if (!file_)
         temporary_.clear();
-        return;
-    }
-    if (exists)
+    else if (known)
         keepPermissions(file_.get(), static_cast<int>(old.st_mode & 07777));
 }
 

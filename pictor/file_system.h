@@ -15,7 +15,9 @@ FileHandle openRegularFile(const char *path, std::vector<char> &buffer, bool &no
 // Where a save writes: a new file beside the chosen one, which takes the chosen name only once
 // all of it is on disk, so a failed save leaves the old file as it was. A symbolic link keeps
 // pointing where it did and its target is replaced; the old file's permission bits carry over.
-// A name that is not a regular file (a device such as /dev/full) is written in place.
+// What a plain save could not write over (a read-only file, a folder) is refused as before; a
+// name that is not a regular file (a device such as /dev/full, a pipe with a reader) is written
+// in place, and a pipe without a reader fails at once with ENXIO.
 class FileReplacement {
   public:
     // buffer becomes the stream's buffer: declare it before the replacement.

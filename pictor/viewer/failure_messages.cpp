@@ -29,6 +29,8 @@ std::string systemReason(int errorNumber) {
         return "Trop de fichiers sont déjà ouverts.";
     case EFBIG:
         return "Le fichier serait trop grand.";
+    case ENXIO:
+        return "Aucun programme ne lit ce tube, ou le périphérique est absent.";
     case EIO:
         return "Erreur d'entrée-sortie sur le disque.";
     case 0:

@@ -11,6 +11,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -129,6 +130,15 @@ TEST_F(PictureTest, FailedWritesAreReported) {
     EXPECT_FALSE(writePicture(missing.string().c_str()));
     EXPECT_EQ(errno, ENOENT);
     EXPECT_FALSE(std::filesystem::exists(missing));
+
+    // A named pipe nobody reads: refused at once rather than waited on.
+    const std::string fifo = (dir / "fifo.ppm").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    alarm(10); // a save that waits for ever ends the test program here
+    errno = 0;
+    EXPECT_FALSE(writePicture(fifo.c_str()));
+    alarm(0);
+    EXPECT_EQ(errno, ENXIO);
 
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full here";

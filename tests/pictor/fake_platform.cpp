@@ -148,13 +148,8 @@ BOOL fileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
             break;
     }
     f.fileDialogs.push_back({forSaving, *dialog, filter, dialog->lpstrTitle});
-    f.dialogError = 0;
-    if (f.chosenPath.empty())
+    if (f.chosenPath.empty() || f.chosenPath.size() + 1 > dialog->nMaxFile)
         return FALSE;
-    if (f.chosenPath.size() + 1 > dialog->nMaxFile) {
-        f.dialogError = FNERR_BUFFERTOOSMALL;
-        return FALSE;
-    }
     std::memcpy(dialog->lpstrFile, f.chosenPath.c_str(), f.chosenPath.size() + 1);
     return TRUE;
 }
@@ -163,4 +158,4 @@ BOOL fileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
 
 BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA dialog) { return fileDialog(dialog, false); }
 BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA dialog) { return fileDialog(dialog, true); }
-DWORD WINAPI CommDlgExtendedError() { return fake().dialogError; }
+DWORD WINAPI CommDlgExtendedError() { return 0; }

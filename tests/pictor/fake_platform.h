@@ -40,10 +40,8 @@ struct FakePlatform {
     };
     std::vector<Invalidation> invalidations;
 
-    // Dialogs: the next file dialog accepts chosenPath when it is not empty and fits the buffer,
-    // and fails with FNERR_BUFFERTOOSMALL when it does not fit.
+    // Dialogs: the next file dialog accepts chosenPath when it is not empty.
     std::string chosenPath;
-    DWORD dialogError = 0;
     struct FileDialog {
         bool forSaving;
         OPENFILENAMEA request;

@@ -11,10 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -178,26 +175,6 @@ TEST_F(Viewer, ChosenPathComesBackInItsBuffer) {
     EXPECT_FALSE(chooseFileName(true).accepted);
 }
 
-TEST_F(Viewer, PathTooLongForTheBufferIsToldAndChangesNothing) {
-    fake().chosenPath = file("one.ppm", patternFile(4, 5));
-    openPicture();
-    resetFake();
-    fake().chosenPath = "/" + std::string(255, 'a'); // 256 bytes, 257 with the zero
-    openPicture();
-    savePicture();
-    ASSERT_EQ(fake().boxes.size(), 2u);
-    EXPECT_EQ(fake().boxes[0].caption, "Ouverture impossible");
-    EXPECT_EQ(fake().boxes[0].text, "Impossible d'ouvrir le fichier choisi\n\n"
-                                    "Son chemin est trop long : il doit tenir en 255 caractères.\n"
-                                    "L'image affichée n'a pas changé.");
-    EXPECT_EQ(fake().boxes[1].caption, "Enregistrement impossible");
-    EXPECT_EQ(fake().boxes[1].type, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_NE(fake().boxes[1].text.find("tenir en 255 caractères.\nL'image n'a pas été"),
-              std::string::npos);
-    EXPECT_TRUE(fake().invalidations.empty());
-    EXPECT_EQ(picture.width, 4);
-}
-
 TEST_F(Viewer, OpenLoadsTransformsAndRequestsAnErasedRepaint) {
     fake().chosenPath = file("one.ppm", patternFile(4, 5));
     openPicture();
@@ -283,28 +260,6 @@ TEST_F(Viewer, SaveThatCannotWriteReportsTheFullDisk) {
     ASSERT_EQ(fake().boxes.size(), 1u);
     EXPECT_NE(fake().boxes[0].text.find("Il n'y a plus de place sur le disque."), std::string::npos)
         << fake().boxes[0].text;
-}
-
-TEST_F(Viewer, OpenOfAPipeOrSaveOverTheSizeLimitIsReported) {
-    fake().chosenPath = "/dev/zero";
-    openPicture();
-    fake().chosenPath = file("one.ppm", patternFile(300, 300));
-    openPicture();
-    fake().chosenPath = file("old.ppm", "old bytes");
-    const auto previousAction = std::signal(SIGXFSZ, SIG_IGN); // as pictor's entry point does
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    const rlimit small{1024, limit.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &small);
-    savePicture();
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousAction);
-
-    ASSERT_EQ(fake().boxes.size(), 2u);
-    EXPECT_NE(fake().boxes[0].text.find("n'est pas celui d'un fichier ordinaire"),
-              std::string::npos);
-    EXPECT_NE(fake().boxes[1].text.find("Le fichier serait trop grand."), std::string::npos);
-    EXPECT_EQ(readFile(fake().chosenPath), "old bytes");
 }
 
 TEST_F(Viewer, AboutShowsTheInformationBox) {

@@ -55,23 +55,21 @@ TEST_F(PictureTest, PictureNeverTransformedSavesBlack) {
               "P6\n# " + path + transformedSuffix + "3 2\n255\n" + std::string(3 * 2 * 3, '\0'));
 }
 
-TEST_F(PictureTest, PictureWithoutColumnsSavesTheHeaderAlone) {
-    ASSERT_EQ(loadPicture(file("in.ppm", "P6\n#\n000 005\n255\nraster").c_str()), LoadStatus::ok);
-    transformPicture();
-    const std::string path = (dir / "empty.ppm").string();
-    ASSERT_TRUE(writePicture(path.c_str()));
-    EXPECT_EQ(readFile(path), "P6\n# " + path + transformedSuffix + "0 5\n255\n");
-}
-
 TEST_F(PictureTest, ZeroSizedPictureSavesTheHeaderAlone) {
-    ASSERT_EQ(loadPicture(file("in.ppm", "P6\n#\n000 000\n255\n").c_str()), LoadStatus::ok);
-    transformPicture();
-    EXPECT_EQ(picture.width, 0);
-    EXPECT_EQ(picture.height, 0);
-    EXPECT_TRUE(picture.transformedBlue.rows.empty());
-    const std::string path = (dir / "empty").string(); // used as given: no extension added
-    ASSERT_TRUE(writePicture(path.c_str()));
-    EXPECT_EQ(readFile(path), "P6\n# " + path + transformedSuffix + "0 0\n255\n");
+    // Rows without columns too: no raster byte is read or written.
+    const struct {
+        const char *field, *written;
+    } cases[] = {{"000 000", "0 0"}, {"000 005", "0 5"}};
+    for (const auto &t : cases) {
+        const std::string in = std::string("P6\n#\n") + t.field + "\n255\nraster";
+        ASSERT_EQ(loadPicture(file("in.ppm", in).c_str()), LoadStatus::ok);
+        transformPicture();
+        EXPECT_EQ(picture.width, 0);
+        EXPECT_EQ(picture.transformedBlue.rows.size(), static_cast<std::size_t>(picture.height));
+        const std::string path = (dir / "empty").string(); // used as given: no extension added
+        ASSERT_TRUE(writePicture(path.c_str()));
+        EXPECT_EQ(readFile(path), "P6\n# " + path + transformedSuffix + t.written + "\n255\n");
+    }
 }
 
 TEST_F(PictureTest, OddSizedPictureSurvivesARoundTrip) {
@@ -188,12 +186,4 @@ TEST_F(PictureTest, SaveReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
     struct stat status {};
     ASSERT_EQ(stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
-
-    // A new file gets the usual bits: all read and write rights the umask lets through.
-    const mode_t mask = umask(022);
-    const std::string fresh = (dir / "fresh.ppm").string();
-    ASSERT_TRUE(writePicture(fresh.c_str()));
-    umask(mask);
-    ASSERT_EQ(stat(fresh.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0644u);
 }

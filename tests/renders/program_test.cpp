@@ -207,45 +207,34 @@ TEST(Program, AFileSizeLimitIsReportedAndTheOtherRendersStillRun) {
     }
 }
 
-// kelvotrace at a pseudo-terminal of its own, in the foreground, waiting at the pause with the
-// terminal's echo and line editing off.
-class AtATerminal : public ::testing::Test {
-  protected:
-    void startAtThePause() {
-        closeTerminal();
-        ASSERT_EQ(openpty(&controller, &terminal, nullptr, nullptr, nullptr), 0);
-        pid = start(terminal, {"", RLIM_INFINITY, true});
+// kelvotrace at a pseudo-terminal of its own, in the foreground, once it shows the prompt and
+// has turned the terminal's echo and line editing off.
+struct AtThePause {
+    int controller = -1, terminal = -1;
+    pid_t pid = -1;
 
-        // The prompt appears once the pictures are written, and the program then waits.
+    AtThePause() {
+        openpty(&controller, &terminal, nullptr, nullptr, nullptr);
+        pid = start(terminal, {"", RLIM_INFINITY, true});
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!(readFile("stdout.txt") == "Press any key to continue . . . " && !lineEditing()) &&
+        while ((readFile("stdout.txt").empty() || lineEditing()) &&
                std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        EXPECT_EQ(readFile("stdout.txt"), "Press any key to continue . . . ");
-        ASSERT_FALSE(lineEditing());
-        int raw = 0;
-        EXPECT_EQ(waitpid(pid, &raw, WNOHANG), 0) << "exited without waiting for a key";
-        EXPECT_TRUE(fs::exists("testZbuf_Phong.ppm"));
     }
-    void TearDown() override { closeTerminal(); }
-    void closeTerminal() {
-        if (controller >= 0) {
-            close(controller);
-            close(terminal);
-        }
-        controller = terminal = -1;
+    ~AtThePause() {
+        close(controller);
+        close(terminal);
     }
-
     bool lineEditing() const {
         termios settings{};
         tcgetattr(terminal, &settings);
         return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
     }
     void type(const std::string &keys) const {
-        ASSERT_EQ(write(controller, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+        EXPECT_EQ(write(controller, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
-    // The next line waiting on the terminal, after the program has gone.
+    // What the next program would read: the line left on the terminal once this one is gone.
     std::string leftOver() const {
         type("\n");
         pollfd ready{terminal, POLLIN, 0};
@@ -253,38 +242,43 @@ class AtATerminal : public ::testing::Test {
         return poll(&ready, 1, 5000) == 1 ? std::string(bytes, read(terminal, bytes, sizeof bytes))
                                           : "(nothing)";
     }
-
-    ScratchDir dir;
-    int controller = -1, terminal = -1;
-    pid_t pid = -1;
 };
 
-TEST_F(AtATerminal, OneKeyPressEndsTheWaitAndIsConsumedWhole) {
+TEST(Program, WaitsForOneKeyAtATerminalAndConsumesItWhole) {
+    ScratchDir dir;
     for (const std::string key : {"x", "\x1B[A", "\xC3\xA9", "\x1B[15~"}) {
-        startAtThePause();
-        type(key);
-        const ProgramRun run = finish(pid);
+        const AtThePause pause;
+        EXPECT_EQ(readFile("stdout.txt"), "Press any key to continue . . . ");
+        ASSERT_FALSE(pause.lineEditing());
+        int raw = 0;
+        EXPECT_EQ(waitpid(pause.pid, &raw, WNOHANG), 0) << "exited without waiting for a key";
+        EXPECT_TRUE(fs::exists("testZbuf_Phong.ppm"));
+
+        pause.type(key);
+        const ProgramRun run = finish(pause.pid);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, "Press any key to continue . . . \n");
-        EXPECT_TRUE(lineEditing());
-        EXPECT_EQ(leftOver(), "\n") << "after the key " << key.substr(1);
+        EXPECT_TRUE(pause.lineEditing());
+        EXPECT_EQ(pause.leftOver(), "\n") << "after the key " << key.substr(1);
     }
 }
 
-TEST_F(AtATerminal, CtrlCRestoresTheTerminalAndInterruptsTheProgram) {
-    startAtThePause();
-    type("\x03");
+TEST(Program, CtrlCAtThePauseRestoresTheTerminal) {
+    ScratchDir dir;
+    const AtThePause pause;
+    ASSERT_FALSE(pause.lineEditing());
+    pause.type("\x03");
     int raw = 0;
-    ASSERT_EQ(waitpid(pid, &raw, 0), pid);
+    ASSERT_EQ(waitpid(pause.pid, &raw, 0), pause.pid);
     EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == SIGINT);
-    EXPECT_TRUE(lineEditing());
+    EXPECT_TRUE(pause.lineEditing());
 }
 
 TEST(Program, NeverWaitsInTheBackgroundOfItsTerminal) {
     ScratchDir dir;
     int controller = -1, terminal = -1;
     ASSERT_EQ(openpty(&controller, &terminal, nullptr, nullptr, nullptr), 0);
-    // The terminal belongs to this test's own session, whose foreground is another group.
+    // A session of its own owns the terminal; kelvotrace runs there as a background job.
     const pid_t session = fork();
     if (session == 0) {
         setsid();

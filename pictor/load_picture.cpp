@@ -1,4 +1,4 @@
-#include "file_handle.h"
+#include "file_system.h"
 #include "picture_state.h"
 
 #include <cstddef>
@@ -76,6 +76,8 @@ void storeRow(const std::vector<unsigned char> &row, std::size_t count, PictureS
 
 // Reads the raster row by row from the top until the picture is full or the file ends.
 void readRaster(std::FILE *file, PictureState &state) {
+    if (state.width <= 0)
+        return; // rows without columns have no bytes
     std::vector<unsigned char> row(static_cast<std::size_t>(state.width) * 3);
     for (std::int32_t r = 0; r < state.height; ++r) {
         const std::size_t count = std::fread(row.data(), 1, row.size(), file);
@@ -89,9 +91,10 @@ void readRaster(std::FILE *file, PictureState &state) {
 
 LoadStatus loadPicture(const char *path) {
     std::vector<char> buffer(streamBufferSize);
-    const FileHandle file = openFile(path, "rb", buffer);
+    bool notRegular = false;
+    const FileHandle file = openRegularFile(path, buffer, notRegular);
     if (!file)
-        return LoadStatus::cannotOpen;
+        return notRegular ? LoadStatus::notRegularFile : LoadStatus::cannotOpen;
 
     // Everything goes into a fresh state that replaces the current picture only on success.
     // A read error (a directory, a failing device) is no short file: the file could not be read.
@@ -105,6 +108,11 @@ LoadStatus loadPicture(const char *path) {
     loaded.loadedRed = blankPlane(loaded.width, loaded.height);
     loaded.loadedGreen = blankPlane(loaded.width, loaded.height);
     loaded.loadedBlue = blankPlane(loaded.width, loaded.height);
+    // The transformed planes exist from the start, blank, so that every plane has the
+    // picture's size even before transformPicture.
+    loaded.transformedRed = blankPlane(loaded.width, loaded.height);
+    loaded.transformedGreen = blankPlane(loaded.width, loaded.height);
+    loaded.transformedBlue = blankPlane(loaded.width, loaded.height);
     readRaster(file.get(), loaded);
     if (std::ferror(file.get()))
         return LoadStatus::cannotOpen;

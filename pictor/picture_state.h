@@ -29,11 +29,12 @@ extern PictureState picture;
 ColourPlane blankPlane(std::int32_t width, std::int32_t height);
 
 // How a load ended. On any failure the current picture is left exactly as it was;
-// cannotOpen means the file could not be opened or read, and errno tells why.
-enum class LoadStatus { ok, cannotOpen, truncatedHeader, negativeSize };
+// cannotOpen means the file could not be opened or read, and errno tells why; notRegularFile
+// that the path names a device, a pipe or a socket, which is refused before any byte is read.
+enum class LoadStatus { ok, cannotOpen, truncatedHeader, negativeSize, notRegularFile };
 
 // Reads the P6 file at path into the loaded planes of the current picture. On success the whole
-// picture is replaced: new size, new loaded planes, and no transformed planes until
+// picture is replaced: new size, new loaded planes, and blank (all 0) transformed planes until
 // transformPicture. Raster bytes missing at the end of the file are 0.
 LoadStatus loadPicture(const char *path);
 

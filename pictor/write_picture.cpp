@@ -1,4 +1,4 @@
-#include "file_handle.h"
+#include "file_system.h"
 #include "picture_state.h"
 
 #include <cerrno>
@@ -26,6 +26,8 @@ bool writeLine(std::FILE *file, const std::string &line) {
 
 // Writes the transformed planes as red, green, blue triplets, row by row from the top.
 bool writeRaster(std::FILE *file) {
+    if (picture.width <= 0)
+        return true; // rows without columns have no bytes
     std::vector<unsigned char> row(static_cast<std::size_t>(picture.width) * 3);
     for (std::int32_t r = 0; r < picture.height; ++r) {
         const unsigned char *red = picture.transformedRed[r];
@@ -46,20 +48,15 @@ bool writeRaster(std::FILE *file) {
 
 bool writePicture(const char *path) {
     std::vector<char> buffer(streamBufferSize);
-    FileHandle file = openFile(path, "wb", buffer);
-    if (!file)
+    FileReplacement file(path, buffer);
+    if (file.stream() == nullptr)
         return false;
 
-    const bool written = writeLine(file.get(), "P6\n") &&
-                         writeLine(file.get(), commentLine(path)) &&
-                         writeLine(file.get(), std::to_string(picture.width) + " " +
-                                                   std::to_string(picture.height) + "\n") &&
-                         writeLine(file.get(), "255\n") && writeRaster(file.get());
-    const int writeError = errno;
-
-    // Closing flushes the raster's last block, so a failure here is a failed write too.
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written)
-        errno = writeError;
-    return written && closed;
+    errno = 0;
+    const bool written = writeLine(file.stream(), "P6\n") &&
+                         writeLine(file.stream(), commentLine(path)) &&
+                         writeLine(file.stream(), std::to_string(picture.width) + " " +
+                                                      std::to_string(picture.height) + "\n") &&
+                         writeLine(file.stream(), "255\n") && writeRaster(file.stream());
+    return file.commit(written);
 }

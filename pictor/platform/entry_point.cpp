@@ -3,9 +3,14 @@
 
 #include <glib.h>
 
+#include <csignal>
 #include <string>
 
 int main(int argc, char **argv) {
+    // A file size limit then fails the write with EFBIG, which Save as reports, instead of
+    // killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+
     gchar *name = g_path_get_basename(argc > 0 ? argv[0] : "program");
     g_set_prgname(name);
     g_free(name);

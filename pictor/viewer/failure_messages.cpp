@@ -1,5 +1,7 @@
 #include "failure_messages.h"
 
+#include "file_dialog.h"
+
 #include <cerrno>
 
 const char *const openFailureCaption = "Ouverture impossible";
@@ -27,6 +29,8 @@ std::string systemReason(int errorNumber) {
         return "Trop de fichiers sont déjà ouverts.";
     case EFBIG:
         return "Le fichier serait trop grand.";
+    case ENXIO:
+        return "Aucun programme ne lit ce tube, ou le périphérique est absent.";
     case EIO:
         return "Erreur d'entrée-sortie sur le disque.";
     case 0:
@@ -47,6 +51,8 @@ std::string loadReason(LoadStatus status, int errorNumber) {
                "complète.";
     case LoadStatus::negativeSize:
         return "L'en-tête du fichier donne une taille négative.";
+    case LoadStatus::notRegularFile:
+        return "Ce chemin n'est pas celui d'un fichier ordinaire (périphérique, tube ou socket).";
     case LoadStatus::ok:
         break;
     }
@@ -63,4 +69,12 @@ std::string openFailureText(const char *path, LoadStatus status, int errorNumber
 std::string saveFailureText(const char *path, int errorNumber) {
     return "Impossible d'enregistrer l'image dans le fichier\n" + std::string(path) + "\n\n" +
            systemReason(errorNumber) + "\nL'image n'a pas été enregistrée.";
+}
+
+std::string pathTooLongText(bool forSaving) {
+    return std::string(forSaving ? "Impossible d'enregistrer l'image dans le fichier choisi"
+                                 : "Impossible d'ouvrir le fichier choisi") +
+           "\n\nSon chemin est trop long : il doit tenir en " + std::to_string(pathBufferSize - 1) +
+           " caractères.\n" +
+           (forSaving ? "L'image n'a pas été enregistrée." : "L'image affichée n'a pas changé.");
 }

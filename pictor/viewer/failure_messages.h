@@ -14,6 +14,10 @@ std::string openFailureText(const char *path, LoadStatus status, int errorNumber
 // Save as failed: names the file and the reason.
 std::string saveFailureText(const char *path, int errorNumber);
 
+// A chosen path did not fit the path buffer: names the limit and, as above, what it means for
+// the picture or the file.
+std::string pathTooLongText(bool forSaving);
+
 // The captions of those boxes.
 extern const char *const openFailureCaption;
 extern const char *const saveFailureCaption;

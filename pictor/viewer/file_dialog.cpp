@@ -1,5 +1,6 @@
 #include "file_dialog.h"
 
+#include "failure_messages.h"
 #include "main_window.h"
 
 ChosenFile chooseFileName(bool forSaving) {
@@ -21,6 +22,12 @@ ChosenFile chooseFileName(bool forSaving) {
         dialog.lpstrTitle = "Ouverture du fichier ...";
         dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST;
         chosen.accepted = GetOpenFileNameA(&dialog) != FALSE;
+    }
+    // A cancel says nothing, but a path too long for the buffer would otherwise look like one.
+    if (!chosen.accepted && CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) {
+        const std::string text = pathTooLongText(forSaving);
+        MessageBoxA(mainWindow, text.c_str(), forSaving ? saveFailureCaption : openFailureCaption,
+                    MB_OK | MB_ICONERROR);
     }
     return chosen;
 }

@@ -12,5 +12,6 @@ struct ChosenFile {
 };
 
 // Shows the modal open dialog, or the save dialog when forSaving is true. A cancelled or failed
-// dialog, and a path longer than 255 characters, give accepted = false.
+// dialog gives accepted = false; so does a path longer than 255 characters, which is also told
+// in a message box.
 ChosenFile chooseFileName(bool forSaving);

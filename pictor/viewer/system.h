@@ -3,7 +3,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-// commdlg.h needs the declarations of windows.h before it.
+// commdlg.h needs the declarations of windows.h before it; cderr.h holds its error codes.
+#include <cderr.h>
 #include <commdlg.h>
 #else
 #include "platform/win32.h"

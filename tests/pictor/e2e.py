@@ -8,6 +8,7 @@ but never fail a test.
 """
 import argparse
 import os
+import resource
 import shutil
 import subprocess
 import sys
@@ -92,7 +93,7 @@ def read_ppm(data):
 
 
 class Pictor:
-    def __init__(self, args, display, workdir):
+    def __init__(self, args, display, workdir, file_size_limit=None):
         self.args = args
         self.workdir = workdir
         self.env = dict(os.environ, DISPLAY=display, GSETTINGS_BACKEND="memory", NO_AT_BRIDGE="1",
@@ -100,9 +101,11 @@ class Pictor:
                         # GTK's recent files and settings stay in the test's own directory.
                         XDG_DATA_HOME=workdir, XDG_CONFIG_HOME=workdir, XDG_CACHE_HOME=workdir)
         self.stderr = open(os.path.join(workdir, "pictor.stderr"), "w+")
+        limit = None if file_size_limit is None else lambda: resource.setrlimit(
+            resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))  # ulimit -f
         self.process = subprocess.Popen([args.pictor], cwd=workdir, env=self.env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=self.stderr)
+                                        stderr=self.stderr, preexec_fn=limit)
         self.window = self.find_window("^Pictor$", limit=15)
         self.client_top = None
 
@@ -295,8 +298,9 @@ def session(args, display, workdir):
 
 
 def failures(args, display, workdir):
-    """Open of a cut or negative header and Save as to a full disk: a message box each, the
-    picture and the window unchanged; then the window's close request."""
+    """Open of a cut or negative header or of a named pipe, Save as to a full disk, over a file
+    past the file size limit or to a path too long: a message box each, the picture, the window
+    and the old file unchanged; then the window's close request."""
     first, _ = rendered_pictures(args, workdir)
     cut = os.path.join(workdir, "cut.ppm")
     with open(cut, "wb") as f:
@@ -304,15 +308,22 @@ def failures(args, display, workdir):
     negative = os.path.join(workdir, "negative.ppm")
     with open(negative, "wb") as f:
         f.write(b"P6\n#Kelvo\n-45 450\n255\n")
+    fifo = os.path.join(workdir, "fifo.ppm")
+    os.mkfifo(fifo)
+    old = os.path.join(workdir, "old.ppm")
+    old_bytes = bytes(range(256)) * 200  # 51,200 bytes, room to grow under the limit
+    with open(old, "wb") as f:
+        f.write(old_bytes)
+    too_long = os.path.join(workdir, "n" * (256 - len(workdir)) + ".ppm")
 
-    pictor = Pictor(args, display, workdir)
+    pictor = Pictor(args, display, workdir, file_size_limit=100 * 1024)
     try:
         pictor.wait_for_background()
         pictor.open(first)
         pictor.check_shows(first)
         before = pictor.screenshot()
 
-        for path in (cut, negative):
+        for path in (cut, negative, fifo):
             pictor.menu(MENU_OPEN)
             pictor.choose_file(OPEN_TITLE, path)
             box = pictor.find_window("^Ouverture impossible$")
@@ -321,14 +332,20 @@ def failures(args, display, workdir):
             check(pictor.screenshot() == before, "a failed Open of %s changed the window" % path)
             print("Open of %s: error box, window unchanged" % os.path.basename(path))
 
-        # /dev/full exists (the chooser asks before replacing it) and every write fails.
-        pictor.menu(MENU_SAVE_AS)
-        pictor.choose_file(SAVE_TITLE, "/dev/full", replace=True)
-        box = pictor.find_window("^Enregistrement impossible$")
-        pictor.keys(box, "Return")
-        pictor.window_gone("^Enregistrement impossible$")
-        check(pictor.screenshot() == before, "a failed Save as changed the window")
-        print("Save as to /dev/full: error box, window unchanged")
+        # /dev/full exists (the chooser asks before replacing it) and every write fails; the
+        # picture does not fit under the file size limit; the path does not fit the buffer.
+        for path, replace in (("/dev/full", True), (old, True), (too_long, False)):
+            pictor.menu(MENU_SAVE_AS)
+            pictor.choose_file(SAVE_TITLE, path, replace)
+            box = pictor.find_window("^Enregistrement impossible$")
+            pictor.keys(box, "Return")
+            pictor.window_gone("^Enregistrement impossible$")
+            check(pictor.screenshot() == before, "a failed Save as changed the window")
+            print("Save as to %s: error box, window unchanged" % os.path.basename(path)[:20])
+        with open(old, "rb") as f:
+            check(f.read() == old_bytes, "a failed Save as changed the old file")
+        check(not [n for n in os.listdir(workdir) if n.startswith(".pictor")],
+              "a failed Save as left its new file behind")
 
         code, _ = run([args.request_close, pictor.window], 5, pictor.env)
         check(code == 0, "could not send the close request")

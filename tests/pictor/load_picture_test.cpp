@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <string>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // The red, green, blue bytes of the loaded picture at row r, column c.
@@ -66,7 +69,8 @@ TEST_F(PictureTest, RendererFileLoadsTopRowFirstAndTransformsToACopy) {
     EXPECT_EQ(loadedPixel(0, 449), patternPixel(0, 449));
     EXPECT_EQ(loadedPixel(449, 0), patternPixel(449, 0));
     EXPECT_EQ(loadedPixel(123, 321), patternPixel(123, 321));
-    EXPECT_TRUE(picture.transformedRed.rows.empty()); // until transformPicture
+    ASSERT_EQ(picture.transformedRed.rows.size(), 450u); // blank until transformPicture
+    EXPECT_EQ(picture.transformedRed[449][449], 0);
     transformPicture();
     expectPatternEverywhere();
 }
@@ -137,7 +141,8 @@ TEST_F(PictureTest, SecondLoadOfAnotherSizeReplacesEverything) {
     ASSERT_EQ(loadPicture(file("b.ppm", patternFile(9, 4)).c_str()), LoadStatus::ok);
     EXPECT_EQ(picture.width, 9);
     EXPECT_EQ(picture.height, 4);
-    EXPECT_TRUE(picture.transformedGreen.rows.empty());
+    ASSERT_EQ(picture.transformedGreen.rows.size(), 4u);
+    EXPECT_EQ(picture.transformedGreen[3][8], 0);
     transformPicture();
     expectPatternEverywhere();
 }
@@ -153,6 +158,26 @@ TEST_F(FailedLoadTest, FileThatCannotBeReadLeavesThePicture) {
     EXPECT_EQ(loadPicture(dir.string().c_str()), LoadStatus::cannotOpen);
     EXPECT_NE(errno, 0);
     expectPictureUnchanged();
+}
+
+TEST_F(FailedLoadTest, OnlyRegularFilesAreReadAndNothingWaits) {
+    const std::string fifo = (dir / "fifo.ppm").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        LoadStatus status;
+        int error;
+    } cases[] = {{"/dev/zero", LoadStatus::notRegularFile, 0},
+                 {fifo, LoadStatus::notRegularFile, 0},
+                 {dir.string(), LoadStatus::cannotOpen, EISDIR}};
+    for (const auto &t : cases) {
+        alarm(10); // a load that waits for ever ends the test program here
+        errno = 0;
+        EXPECT_EQ(loadPicture(t.path.c_str()), t.status) << t.path;
+        alarm(0);
+        EXPECT_EQ(errno, t.error) << t.path;
+        expectPictureUnchanged();
+    }
 }
 
 TEST_F(FailedLoadTest, HeaderCutAnywhereLeavesThePicture) {

@@ -4,8 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
+#include <iterator>
 #include <string>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,15 +47,29 @@ TEST_F(PictureTest, WritesTheHeaderLinesThenTheRaster) {
               "P6\n# " + path + transformedSuffix + "2 1\n255\n\x01\x02\x03\x04\x05\x06");
 }
 
-TEST_F(PictureTest, ZeroSizedPictureSavesTheHeaderAlone) {
-    ASSERT_EQ(loadPicture(file("in.ppm", "P6\n#\n000 000\n255\n").c_str()), LoadStatus::ok);
-    transformPicture();
-    EXPECT_EQ(picture.width, 0);
-    EXPECT_EQ(picture.height, 0);
-    EXPECT_TRUE(picture.transformedBlue.rows.empty());
-    const std::string path = (dir / "empty").string(); // used as given: no extension added
+TEST_F(PictureTest, PictureNeverTransformedSavesBlack) {
+    ASSERT_EQ(loadPicture(file("in.ppm", patternFile(3, 2)).c_str()), LoadStatus::ok);
+    const std::string path = (dir / "out.ppm").string();
     ASSERT_TRUE(writePicture(path.c_str()));
-    EXPECT_EQ(readFile(path), "P6\n# " + path + transformedSuffix + "0 0\n255\n");
+    EXPECT_EQ(readFile(path),
+              "P6\n# " + path + transformedSuffix + "3 2\n255\n" + std::string(3 * 2 * 3, '\0'));
+}
+
+TEST_F(PictureTest, ZeroSizedPictureSavesTheHeaderAlone) {
+    // Rows without columns too: no raster byte is read or written.
+    const struct {
+        const char *field, *written;
+    } cases[] = {{"000 000", "0 0"}, {"000 005", "0 5"}};
+    for (const auto &t : cases) {
+        const std::string in = std::string("P6\n#\n") + t.field + "\n255\nraster";
+        ASSERT_EQ(loadPicture(file("in.ppm", in).c_str()), LoadStatus::ok);
+        transformPicture();
+        EXPECT_EQ(picture.width, 0);
+        EXPECT_EQ(picture.transformedBlue.rows.size(), static_cast<std::size_t>(picture.height));
+        const std::string path = (dir / "empty").string(); // used as given: no extension added
+        ASSERT_TRUE(writePicture(path.c_str()));
+        EXPECT_EQ(readFile(path), "P6\n# " + path + transformedSuffix + t.written + "\n255\n");
+    }
 }
 
 TEST_F(PictureTest, OddSizedPictureSurvivesARoundTrip) {
@@ -109,6 +129,15 @@ TEST_F(PictureTest, FailedWritesAreReported) {
     EXPECT_EQ(errno, ENOENT);
     EXPECT_FALSE(std::filesystem::exists(missing));
 
+    // A named pipe nobody reads: refused at once rather than waited on.
+    const std::string fifo = (dir / "fifo.ppm").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    alarm(10); // a save that waits for ever ends the test program here
+    errno = 0;
+    EXPECT_FALSE(writePicture(fifo.c_str()));
+    alarm(0);
+    EXPECT_EQ(errno, ENXIO);
+
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full here";
     errno = 0;
@@ -116,4 +145,45 @@ TEST_F(PictureTest, FailedWritesAreReported) {
     EXPECT_EQ(errno, ENOSPC);
     picture = PictureState{}; // even a header alone must be found unwritten
     EXPECT_FALSE(writePicture("/dev/full"));
+}
+
+TEST_F(PictureTest, FailedSaveLeavesTheOldFileWholeAndNoOtherFile) {
+    paintRedOnBlue(450, 450);
+    const std::string old = file("old.ppm", patternFile(100, 166)); // 49,822 bytes
+    const std::string before = readFile(old);
+
+    // Past the limit a write fails with EFBIG once SIGXFSZ is ignored, as both programs do.
+    const auto previousAction = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit small{100 * 1024, limit.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    errno = 0;
+    const bool saved = writePicture(old.c_str());
+    const int error = errno;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousAction);
+
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_TRUE(readFile(old) == before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                            std::filesystem::directory_iterator()),
+              1); // the new file is gone
+}
+
+TEST_F(PictureTest, SaveReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
+    paintRedOnBlue(101, 203);
+    const std::filesystem::path target = file("target.ppm", "old bytes");
+    chmod(target.c_str(), 0640);
+    const std::filesystem::path link = dir / "link.ppm";
+    std::filesystem::create_symlink(target, link);
+
+    ASSERT_TRUE(writePicture(link.c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::read_symlink(link), target);
+    EXPECT_EQ(readFile(target).substr(0, 3), "P6\n");
+    struct stat status {};
+    ASSERT_EQ(stat(target.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
 }

@@ -8,7 +8,10 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,18 +35,35 @@ struct ProgramRun {
     std::string err;
 };
 
-// Starts kelvotrace in the current directory with the given standard input, PATH prefix and
-// environment, and returns its pid; its output goes to files of the scratch directory.
-pid_t start(int stdinFd, const std::string &pathPrefix = "") {
+// How the program is started beyond its standard input.
+struct Setting {
+    std::string pathPrefix;               // a folder put before the PATH
+    rlim_t fileSizeLimit = RLIM_INFINITY; // ulimit -f, in bytes
+    bool ownTerminal = false; // standard input becomes its controlling terminal, in the foreground
+    bool background = false;  // a process group of its own, not the terminal's foreground
+};
+
+// Starts kelvotrace in the current directory with the given standard input and setting, and
+// returns its pid; its output goes to files of the scratch directory.
+pid_t start(int stdinFd, const Setting &setting = {}) {
     const pid_t pid = fork();
     if (pid == 0) {
+        if (setting.ownTerminal) {
+            setsid();
+            ioctl(stdinFd, TIOCSCTTY, 0);
+        }
+        if (setting.background) {
+            setpgid(0, 0);
+        }
+        const rlimit limit{setting.fileSizeLimit, setting.fileSizeLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
         dup2(stdinFd, STDIN_FILENO);
         const int out = open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
-        if (!pathPrefix.empty()) {
-            const std::string path = pathPrefix + ":" + getenv("PATH");
+        if (!setting.pathPrefix.empty()) {
+            const std::string path = setting.pathPrefix + ":" + getenv("PATH");
             setenv("PATH", path.c_str(), 1);
         }
         execl(KELVOTRACE_PATH, "kelvotrace", static_cast<char *>(nullptr));
@@ -72,9 +92,9 @@ ProgramRun finish(pid_t pid, double seconds = 20.0) {
     return run;
 }
 
-ProgramRun runWithNullInput(const std::string &pathPrefix = "") {
+ProgramRun runWithNullInput(const Setting &setting = {}) {
     const int devNull = open("/dev/null", O_RDONLY);
-    const pid_t pid = start(devNull, pathPrefix);
+    const pid_t pid = start(devNull, setting);
     close(devNull);
     return finish(pid);
 }
@@ -159,33 +179,118 @@ TEST(Program, RunsAPauseCommandFoundOnThePath) {
         script << "#!/bin/sh\necho paused > pause-ran.txt\n";
     }
     fs::permissions("bin/PAUSE", fs::perms::owner_all);
-    const ProgramRun run = runWithNullInput((dir.path() / "bin").string());
+    const ProgramRun run = runWithNullInput({(dir.path() / "bin").string()});
     EXPECT_EQ(run.status, 0);
     ASSERT_TRUE(fs::exists("pause-ran.txt"));
     EXPECT_LE(modifiedNs("testZbuf_Phong.ppm"), modifiedNs("pause-ran.txt")); // after the renders
 }
 
-TEST(Program, WaitsForAKeyAtATerminal) {
+TEST(Program, AFileSizeLimitIsReportedAndTheOtherRendersStillRun) {
+    ScratchDir dir;
+    // 1,000 bytes: room for the messages in stderr.txt, none for a picture.
+    ProgramRun run = runWithNullInput({"", 1000});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kelvotrace: cannot write testinter.ppm: File too large\n"
+                       "kelvotrace: cannot write testobj.ppm: File too large\n"
+                       "kelvotrace: cannot write testnormale.ppm: File too large\n"
+                       "kelvotrace: cannot write testMulti.ppm: File too large\n"
+                       "kelvotrace: cannot write testLamp.ppm: File too large\n"
+                       "kelvotrace: cannot write testZbuf_Phong.ppm: File too large\n");
+
+    // The 450 by 450 pictures fit under 700,000 bytes, the 500 by 500 one does not.
+    run = runWithNullInput({"", 700000});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kelvotrace: cannot write testZbuf_Phong.ppm: File too large\n");
+    for (const std::string &picture : pictures) {
+        if (picture != "testZbuf_Phong.ppm") {
+            EXPECT_EQ(fs::file_size(picture), 607522u) << picture;
+        }
+    }
+}
+
+// kelvotrace at a pseudo-terminal of its own, in the foreground, once it shows the prompt and
+// has turned the terminal's echo and line editing off.
+struct AtThePause {
+    int controller = -1, terminal = -1;
+    pid_t pid = -1;
+
+    AtThePause() {
+        openpty(&controller, &terminal, nullptr, nullptr, nullptr);
+        pid = start(terminal, {"", RLIM_INFINITY, true});
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while ((readFile("stdout.txt").empty() || lineEditing()) &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~AtThePause() {
+        close(controller);
+        close(terminal);
+    }
+    bool lineEditing() const {
+        termios settings{};
+        tcgetattr(terminal, &settings);
+        return (settings.c_lflag & (ICANON | ECHO)) == (ICANON | ECHO);
+    }
+    void type(const std::string &keys) const {
+        EXPECT_EQ(write(controller, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
+    }
+    // What the next program would read: the line left on the terminal once this one is gone.
+    std::string leftOver() const {
+        type("\n");
+        pollfd ready{terminal, POLLIN, 0};
+        char bytes[64] = {};
+        return poll(&ready, 1, 5000) == 1 ? std::string(bytes, read(terminal, bytes, sizeof bytes))
+                                          : "(nothing)";
+    }
+};
+
+TEST(Program, WaitsForOneKeyAtATerminalAndConsumesItWhole) {
+    ScratchDir dir;
+    for (const std::string key : {"x", "\x1B[A", "\xC3\xA9", "\x1B[15~"}) {
+        const AtThePause pause;
+        EXPECT_EQ(readFile("stdout.txt"), "Press any key to continue . . . ");
+        ASSERT_FALSE(pause.lineEditing());
+        int raw = 0;
+        EXPECT_EQ(waitpid(pause.pid, &raw, WNOHANG), 0) << "exited without waiting for a key";
+        EXPECT_TRUE(fs::exists("testZbuf_Phong.ppm"));
+
+        pause.type(key);
+        const ProgramRun run = finish(pause.pid);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, "Press any key to continue . . . \n");
+        EXPECT_TRUE(pause.lineEditing());
+        EXPECT_EQ(pause.leftOver(), "\n") << "after the key " << key.substr(1);
+    }
+}
+
+TEST(Program, CtrlCAtThePauseRestoresTheTerminal) {
+    ScratchDir dir;
+    const AtThePause pause;
+    ASSERT_FALSE(pause.lineEditing());
+    pause.type("\x03");
+    int raw = 0;
+    ASSERT_EQ(waitpid(pause.pid, &raw, 0), pause.pid);
+    EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == SIGINT);
+    EXPECT_TRUE(pause.lineEditing());
+}
+
+TEST(Program, NeverWaitsInTheBackgroundOfItsTerminal) {
     ScratchDir dir;
     int controller = -1, terminal = -1;
     ASSERT_EQ(openpty(&controller, &terminal, nullptr, nullptr, nullptr), 0);
-    const pid_t pid = start(terminal);
-    close(terminal);
-
-    // The prompt appears once the pictures are written, and the program then waits.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (readFile("stdout.txt").find("Press any key to continue . . .") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // A session of its own owns the terminal; kelvotrace runs there as a background job.
+    const pid_t session = fork();
+    if (session == 0) {
+        setsid();
+        ioctl(terminal, TIOCSCTTY, 0);
+        const pid_t pid = start(terminal, {"", RLIM_INFINITY, false, true});
+        _exit(finish(pid).status);
     }
-    EXPECT_EQ(readFile("stdout.txt"), "Press any key to continue . . . ");
     int raw = 0;
-    EXPECT_EQ(waitpid(pid, &raw, WNOHANG), 0) << "exited without waiting for a key";
-    EXPECT_TRUE(fs::exists("testZbuf_Phong.ppm"));
-
-    ASSERT_EQ(write(controller, "x", 1), 1);
-    const ProgramRun run = finish(pid);
+    ASSERT_EQ(waitpid(session, &raw, 0), session);
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << raw;
+    EXPECT_EQ(readFile("stdout.txt"), "");
     close(controller);
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "Press any key to continue . . . \n");
+    close(terminal);
 }

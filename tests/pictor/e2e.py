@@ -231,7 +231,8 @@ class Pictor:
         self.keys(self.window, *keys)
 
     def visible_windows(self):
-        _, out = self.xdotool("search", "--onlyvisible", "--name", ".*")
+        """pictor's visible windows (a manager's frames are not among them)."""
+        _, out = self.xdotool("search", "--onlyvisible", "--pid", str(self.process.pid))
         return set(out.split())
 
     def type_path(self, title, path):

@@ -2,11 +2,18 @@
 #include "file_dialog_request.h"
 #include "gtk_window.h"
 
+#include <memory>
 #include <string>
 
 namespace {
 
 DWORD lastDialogError = 0;
+
+// A string that GLib allocated.
+struct GFree {
+    void operator()(gchar *text) const { g_free(text); }
+};
+using GText = std::unique_ptr<gchar, GFree>;
 
 GtkWindow *ownerWindow(HWND owner) {
     HWND__ *w = liveWindow(owner);
@@ -66,13 +73,11 @@ class ModalDialog {
 // A message with a single OK button over parent, run until it is closed.
 void showMessage(GtkWindow *parent, GtkMessageType type, const char *text, const char *caption) {
     // GTK wants valid UTF-8, whatever bytes a path holds.
-    gchar *shownText = g_utf8_make_valid(text, -1);
+    const GText shownText(g_utf8_make_valid(text, -1));
     ModalDialog box(gtk_message_dialog_new(parent, GTK_DIALOG_DESTROY_WITH_PARENT, type,
-                                           GTK_BUTTONS_OK, "%s", shownText));
-    g_free(shownText);
-    gchar *shownCaption = g_utf8_make_valid(caption, -1);
-    gtk_window_set_title(GTK_WINDOW(box.widget()), shownCaption);
-    g_free(shownCaption);
+                                           GTK_BUTTONS_OK, "%s", shownText.get()));
+    const GText shownCaption(g_utf8_make_valid(caption, -1));
+    gtk_window_set_title(GTK_WINDOW(box.widget()), shownCaption.get());
     box.run();
 }
 
@@ -93,18 +98,14 @@ void addCaselessPattern(GtkFileFilter *filter, const std::string &pattern) {
 bool acceptable(const FileDialogRequest &request, GtkWidget *chooser) {
     if (!request.mustExist)
         return true;
-    gchar *path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
-    const bool exists = path != nullptr && g_file_test(path, G_FILE_TEST_EXISTS);
-    if (!exists) {
-        gchar *name = path != nullptr ? g_filename_display_name(path) : g_strdup("");
-        gchar *text =
-            g_strdup_printf("%s\nFichier introuvable.\nVérifiez le nom du fichier.", name);
-        showMessage(GTK_WINDOW(chooser), GTK_MESSAGE_WARNING, text, request.title.c_str());
-        g_free(text);
-        g_free(name);
-    }
-    g_free(path);
-    return exists;
+    const GText path(gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser)));
+    if (path != nullptr && g_file_test(path.get(), G_FILE_TEST_EXISTS))
+        return true;
+    const GText name(path != nullptr ? g_filename_display_name(path.get()) : g_strdup(""));
+    const GText text(
+        g_strdup_printf("%s\nFichier introuvable.\nVérifiez le nom du fichier.", name.get()));
+    showMessage(GTK_WINDOW(chooser), GTK_MESSAGE_WARNING, text.get(), request.title.c_str());
+    return false;
 }
 
 BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
@@ -134,12 +135,12 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
         response = chooser.run();
     if (response != GTK_RESPONSE_ACCEPT)
         return FALSE; // cancelled or closed
-    gchar *path = gtk_file_chooser_get_filename(files);
-    const BOOL accepted = path != nullptr && storeChosenPath(*dialog, path) ? TRUE : FALSE;
-    if (!accepted)
+    const GText path(gtk_file_chooser_get_filename(files));
+    if (path == nullptr || !storeChosenPath(*dialog, path.get())) {
         lastDialogError = FNERR_BUFFERTOOSMALL; // a path too long for the buffer
-    g_free(path);
-    return accepted;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 GtkMessageType messageType(UINT type) {

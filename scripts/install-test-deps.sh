@@ -7,7 +7,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev     # unit tests and benchmarks
     valgrind netpbm                                # instruction counts; an outside PPM reader
     pkg-config libgtk-3-dev                        # the viewer's toolkit
-    xvfb xdotool imagemagick x11-utils             # driving the viewer in a real window
+    xvfb xdotool imagemagick x11-utils openbox     # driving the viewer in a real window
     libx11-dev python3                             # the close request and the end-to-end driver
     g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32   # both programs for Windows
     wine wine64 wine32:i386                        # ... run there, 64-bit and 32-bit

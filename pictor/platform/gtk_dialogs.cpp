@@ -2,33 +2,110 @@
 #include "file_dialog_request.h"
 #include "gtk_window.h"
 
+#include <memory>
+#include <string>
+
 namespace {
 
 DWORD lastDialogError = 0;
+
+// A string that GLib allocated.
+struct GFree {
+    void operator()(gchar *text) const { g_free(text); }
+};
+using GText = std::unique_ptr<gchar, GFree>;
 
 GtkWindow *ownerWindow(HWND owner) {
     HWND__ *w = liveWindow(owner);
     return w != nullptr ? GTK_WINDOW(w->window) : nullptr;
 }
 
-struct Answer {
-    gint response = GTK_RESPONSE_NONE;
-    bool given = false;
+// A dialog run modally and kept alive until it is done with. GTK's default handling of a delete
+// event (Escape, the close button of the title bar) would destroy and free the dialog inside the
+// modal loop; here a delete only answers GTK_RESPONSE_DELETE_EVENT, a cancel, and the dialog is
+// destroyed once, by its owner, as gtk_dialog_run leaves it.
+class ModalDialog {
+  public:
+    explicit ModalDialog(GtkWidget *dialog) : dialog_(dialog) {
+        g_object_ref(dialog_);
+        g_signal_connect(dialog_, "response", G_CALLBACK(onResponse), &answer_);
+        g_signal_connect(dialog_, "delete-event", G_CALLBACK(onDelete), nullptr);
+        g_signal_connect(dialog_, "destroy", G_CALLBACK(onDestroy), &answer_); // with its owner
+        gtk_window_set_modal(GTK_WINDOW(dialog_), TRUE);
+    }
+    ModalDialog(const ModalDialog &) = delete;
+    ModalDialog &operator=(const ModalDialog &) = delete;
+    ~ModalDialog() {
+        g_signal_handlers_disconnect_by_data(dialog_, &answer_);
+        gtk_widget_destroy(dialog_);
+        g_object_unref(dialog_);
+    }
+
+    GtkWidget *widget() const { return dialog_; }
+
+    // Shows the dialog and runs the modal loop until it answers; it stays shown.
+    gint run() {
+        answer_ = Answer{};
+        gtk_widget_show(dialog_);
+        runModalLoop(&answer_.given);
+        return answer_.response;
+    }
+
+  private:
+    struct Answer {
+        gint response = GTK_RESPONSE_NONE;
+        bool given = false;
+    };
+
+    static void onResponse(GtkDialog *, gint response, gpointer answer) {
+        static_cast<Answer *>(answer)->response = response;
+        static_cast<Answer *>(answer)->given = true;
+    }
+    static gboolean onDelete(GtkWidget *, GdkEvent *, gpointer) { return TRUE; }
+    static void onDestroy(GtkWidget *, gpointer answer) {
+        static_cast<Answer *>(answer)->given = true;
+    }
+
+    GtkWidget *dialog_;
+    Answer answer_;
 };
 
-void onResponse(GtkDialog *, gint response, gpointer answer) {
-    static_cast<Answer *>(answer)->response = response;
-    static_cast<Answer *>(answer)->given = true;
+// A message with a single OK button over parent, run until it is closed.
+void showMessage(GtkWindow *parent, GtkMessageType type, const char *text, const char *caption) {
+    // GTK wants valid UTF-8, whatever bytes a path holds.
+    const GText shownText(g_utf8_make_valid(text, -1));
+    ModalDialog box(gtk_message_dialog_new(parent, GTK_DIALOG_DESTROY_WITH_PARENT, type,
+                                           GTK_BUTTONS_OK, "%s", shownText.get()));
+    const GText shownCaption(g_utf8_make_valid(caption, -1));
+    gtk_window_set_title(GTK_WINDOW(box.widget()), shownCaption.get());
+    box.run();
 }
 
-// Shows the dialog and runs the modal loop until it answers; the caller destroys the dialog.
-gint runModal(GtkWidget *dialog) {
-    Answer answer;
-    g_signal_connect(dialog, "response", G_CALLBACK(onResponse), &answer);
-    gtk_window_set_modal(GTK_WINDOW(dialog), TRUE);
-    gtk_widget_show_all(dialog);
-    runModalLoop(&answer.given);
-    return answer.response;
+// Win32's filters ignore case: "*.ppm" also lists "TESTLAMP.PPM".
+void addCaselessPattern(GtkFileFilter *filter, const std::string &pattern) {
+    std::string caseless;
+    for (const char c : pattern) {
+        const char lower = g_ascii_tolower(c), upper = g_ascii_toupper(c);
+        if (lower != upper)
+            caseless += std::string("[") + lower + upper + "]";
+        else
+            caseless += c;
+    }
+    gtk_file_filter_add_pattern(filter, caseless.c_str());
+}
+
+// With OFN_FILEMUSTEXIST the dialog itself refuses a name that names no file, and stays open.
+bool acceptable(const FileDialogRequest &request, GtkWidget *chooser) {
+    if (!request.mustExist)
+        return true;
+    const GText path(gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser)));
+    if (path != nullptr && g_file_test(path.get(), G_FILE_TEST_EXISTS))
+        return true;
+    const GText name(path != nullptr ? g_filename_display_name(path.get()) : g_strdup(""));
+    const GText text(
+        g_strdup_printf("%s\nFichier introuvable.\nVérifiez le nom du fichier.", name.get()));
+    showMessage(GTK_WINDOW(chooser), GTK_MESSAGE_WARNING, text.get(), request.title.c_str());
+    return false;
 }
 
 BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
@@ -38,32 +115,32 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
         return FALSE;
     }
     const FileDialogRequest request = describeFileDialog(*dialog, forSaving);
-    GtkWidget *chooser = gtk_file_chooser_dialog_new(
+    ModalDialog chooser(gtk_file_chooser_dialog_new(
         request.title.c_str(), ownerWindow(dialog->hwndOwner),
         forSaving ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Annuler",
-        GTK_RESPONSE_CANCEL, forSaving ? "_Enregistrer" : "_Ouvrir", GTK_RESPONSE_ACCEPT, nullptr);
-    gtk_dialog_set_default_response(GTK_DIALOG(chooser), GTK_RESPONSE_ACCEPT);
-    gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(chooser),
-                                                   request.confirmOverwrite);
+        GTK_RESPONSE_CANCEL, forSaving ? "_Enregistrer" : "_Ouvrir", GTK_RESPONSE_ACCEPT, nullptr));
+    GtkFileChooser *files = GTK_FILE_CHOOSER(chooser.widget());
+    gtk_dialog_set_default_response(GTK_DIALOG(chooser.widget()), GTK_RESPONSE_ACCEPT);
+    gtk_file_chooser_set_do_overwrite_confirmation(files, request.confirmOverwrite);
     for (const FileFilter &filter : request.filters) {
         GtkFileFilter *gtkFilter = gtk_file_filter_new();
         gtk_file_filter_set_name(gtkFilter, filter.name.c_str());
         for (const std::string &pattern : filter.patterns)
-            gtk_file_filter_add_pattern(gtkFilter, pattern.c_str());
-        gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(chooser), gtkFilter);
+            addCaselessPattern(gtkFilter, pattern);
+        gtk_file_chooser_add_filter(files, gtkFilter);
     }
 
-    BOOL accepted = FALSE;
-    if (runModal(chooser) == GTK_RESPONSE_ACCEPT) {
-        gchar *path = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
-        if (path != nullptr && storeChosenPath(*dialog, path))
-            accepted = TRUE;
-        else
-            lastDialogError = FNERR_BUFFERTOOSMALL; // a path too long for the buffer
-        g_free(path);
+    gint response = chooser.run();
+    while (response == GTK_RESPONSE_ACCEPT && !acceptable(request, chooser.widget()))
+        response = chooser.run();
+    if (response != GTK_RESPONSE_ACCEPT)
+        return FALSE; // cancelled or closed
+    const GText path(gtk_file_chooser_get_filename(files));
+    if (path == nullptr || !storeChosenPath(*dialog, path.get())) {
+        lastDialogError = FNERR_BUFFERTOOSMALL; // a path too long for the buffer
+        return FALSE;
     }
-    gtk_widget_destroy(chooser);
-    return accepted;
+    return TRUE;
 }
 
 GtkMessageType messageType(UINT type) {
@@ -90,15 +167,8 @@ BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA dialog) { return runFileDialog(dial
 DWORD WINAPI CommDlgExtendedError() { return lastDialogError; }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    // Only the single OK button is offered. GTK wants valid UTF-8, whatever bytes a path holds.
-    gchar *shownText = g_utf8_make_valid(text != nullptr ? text : "", -1);
-    GtkWidget *box = gtk_message_dialog_new(ownerWindow(owner), GTK_DIALOG_DESTROY_WITH_PARENT,
-                                            messageType(type), GTK_BUTTONS_OK, "%s", shownText);
-    g_free(shownText);
-    gchar *shownCaption = g_utf8_make_valid(caption != nullptr ? caption : "Erreur", -1);
-    gtk_window_set_title(GTK_WINDOW(box), shownCaption);
-    g_free(shownCaption);
-    runModal(box);
-    gtk_widget_destroy(box);
+    // Only the single OK button is offered; closing the box answers it too, as on Win32.
+    showMessage(ownerWindow(owner), messageType(type), text != nullptr ? text : "",
+                caption != nullptr ? caption : "Erreur");
     return IDOK;
 }

@@ -14,6 +14,9 @@ struct HWND__ {
     GtkWidget *area = nullptr; // the client area
     HDC__ surface;             // what the client area shows
     bool eraseBeforePaint = true;
+    // The outer size asked for, frame included; 0 when the toolkit chose the size.
+    int outerWidth = 0;
+    int outerHeight = 0;
 };
 
 // The live window of that handle, or null for a destroyed or unknown one.

@@ -38,6 +38,23 @@ gboolean onDeleteEvent(GtkWidget *, GdkEvent *, gpointer window) {
     return TRUE;
 }
 
+// A window manager's frame is known only once the window is mapped, and its size differs from
+// one manager and theme to the next. The window then gives the frame its share of the outer size
+// asked for, as a Win32 window's size includes its frame; without a manager nothing changes.
+gboolean onFirstMap(GtkWidget *widget, GdkEvent *, gpointer window) {
+    HWND__ *w = static_cast<HWND__ *>(window);
+    g_signal_handlers_disconnect_by_func(widget, reinterpret_cast<gpointer>(onFirstMap), window);
+    GdkWindow *gdkWindow = gtk_widget_get_window(widget);
+    GdkRectangle frame{};
+    gdk_window_get_frame_extents(gdkWindow, &frame);
+    const int frameWidth = frame.width - gdk_window_get_width(gdkWindow);
+    const int frameHeight = frame.height - gdk_window_get_height(gdkWindow);
+    if (frameWidth > 0 || frameHeight > 0)
+        gtk_window_resize(GTK_WINDOW(widget), std::max(1, w->outerWidth - frameWidth),
+                          std::max(1, w->outerHeight - frameHeight));
+    return FALSE;
+}
+
 } // namespace
 
 HWND__ *liveWindow(HWND handle) {
@@ -80,9 +97,14 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
 
     window->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window->window), windowName != nullptr ? windowName : "");
-    // The outer size includes the menu bar, as Win32's includes frame and menu.
-    if (width != CW_USEDEFAULT && height != CW_USEDEFAULT)
+    // The outer size includes the menu bar, as Win32's includes frame and menu; the frame's
+    // share is taken once it is known.
+    if (width != CW_USEDEFAULT && height != CW_USEDEFAULT) {
         gtk_window_set_default_size(GTK_WINDOW(window->window), width, height);
+        window->outerWidth = width;
+        window->outerHeight = height;
+        g_signal_connect(window->window, "map-event", G_CALLBACK(onFirstMap), window);
+    }
     if (x != CW_USEDEFAULT && y != CW_USEDEFAULT)
         gtk_window_move(GTK_WINDOW(window->window), x, y);
     g_signal_connect(window->window, "delete-event", G_CALLBACK(onDeleteEvent), window);

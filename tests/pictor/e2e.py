@@ -2,9 +2,13 @@
 """pictor used as a person would: the real program in a real window under its own Xvfb, driven
 with xdotool through the keyboard, checked by screenshots and by the files it writes.
 
-Usage: e2e.py SCENARIO --pictor PATH --kelvotrace PATH [--request-close PATH]
-Scenarios: session, failures, idle. Every wait is bounded; GTK's warnings on stderr are shown
-but never fail a test.
+Usage: e2e.py SCENARIO --pictor PATH --kelvotrace PATH [--request-close PATH] [--wm openbox]
+              [--valgrind]
+Scenarios: session, failures, idle, dialogs. With --wm the display runs that window manager:
+windows get a frame and are closed with its close button; without, a close request is sent as
+a manager's button would. --valgrind runs pictor under memcheck. Every wait is bounded. A
+Gtk-CRITICAL or Gtk-WARNING line on pictor's stderr fails the scenario, except GTK's own
+KNOWN_GTK_COMPLAINT.
 """
 import argparse
 import os
@@ -15,6 +19,7 @@ import sys
 import tempfile
 import time
 
+HERE = os.path.dirname(os.path.abspath(__file__))
 BACKGROUND = (200, 200, 200)  # the scroll-bar colour the layer erases with
 MENU_OPEN = ["F10", "Down", "Return"]
 MENU_SAVE_AS = ["F10", "Down", "Down", "Return"]
@@ -24,11 +29,20 @@ OPEN_TITLE = "^Ouverture du fichier"
 SAVE_TITLE = "^Enregistrement du fichier"
 
 
+# GTK prints it itself, also in a plain GTK program, when a path is typed in a file chooser after
+# ctrl+L under Xvfb.
+KNOWN_GTK_COMPLAINT = ("gtk_widget_event: assertion 'WIDGET_REALIZED_FOR_EVENT (widget, event)'"
+                       " failed")
+# The window is created at (100, 100) with an outer size, frame included, of 500 by 500.
+FRAME = (100, 100, 500, 500)
+
+
 class Failure(Exception):
     pass
 
 
 SHOT = {}  # where a failing check saves a picture of the screen (PICTOR_E2E_SHOT), and its display
+GTK_COMPLAINTS = []  # the Gtk-CRITICAL and Gtk-WARNING lines pictor printed
 
 
 def check(condition, message):
@@ -75,6 +89,32 @@ class Xvfb:
             self.process.kill()
 
 
+class WindowManager:
+    """A window manager on that display, started once the display runs; None for none."""
+
+    def __init__(self, name, display):
+        self.name, self.display = name, display
+
+    def __enter__(self):
+        if self.name is None:
+            return self
+        env = dict(os.environ, DISPLAY=self.display)
+        self.process = subprocess.Popen([self.name], env=env, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10  # it announces itself on the root window
+        while "window id #" not in run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], 5, env)[1]:
+            check(time.monotonic() < deadline and self.process.poll() is None,
+                  "%s did not start" % self.name)
+            time.sleep(0.1)
+        time.sleep(0.5)
+        return self
+
+    def __exit__(self, *exc):
+        if self.name is not None:
+            self.process.terminate()
+            self.process.wait()
+
+
 def read_ppm(data):
     """Width, height and raster of a binary P6 image (comments allowed in the header)."""
     fields, i = [], 0
@@ -100,17 +140,29 @@ class Pictor:
                         ASAN_OPTIONS="detect_leaks=0",  # GTK's own allocations are not ours
                         # GTK's recent files and settings stay in the test's own directory.
                         XDG_DATA_HOME=workdir, XDG_CONFIG_HOME=workdir, XDG_CACHE_HOME=workdir)
+        command = [args.pictor]
+        self.slow = 1  # how many times longer than usual every wait may take
+        self.valgrind_log = None
+        if args.valgrind:
+            # GTK's caches are not ours: no leak check. Plain malloc lets memcheck see GLib's
+            # blocks freed and reused.
+            self.valgrind_log = os.path.join(workdir, "valgrind.log")
+            self.env["G_SLICE"] = "always-malloc"
+            command = ["valgrind", "--tool=memcheck", "--leak-check=no", "--error-exitcode=99",
+                       "--child-silent-after-fork=yes", "--log-file=" + self.valgrind_log,
+                       "--suppressions=" + os.path.join(HERE, "valgrind.supp")] + command
+            self.slow = 8
         self.stderr = open(os.path.join(workdir, "pictor.stderr"), "w+")
         limit = None if file_size_limit is None else lambda: resource.setrlimit(
             resource.RLIMIT_FSIZE, (file_size_limit, file_size_limit))  # ulimit -f
-        self.process = subprocess.Popen([args.pictor], cwd=workdir, env=self.env,
+        self.process = subprocess.Popen(command, cwd=workdir, env=self.env,
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=self.stderr, preexec_fn=limit)
         self.window = self.find_window("^Pictor$", limit=15)
         self.client_top = None
 
     def xdotool(self, *args, limit=5):
-        code, out = run(["xdotool"] + list(args), limit, self.env)
+        code, out = run(["xdotool"] + list(args), limit * self.slow, self.env)
         return code, out
 
     def find_window(self, title, limit=10):
@@ -118,7 +170,49 @@ class Pictor:
         check(code == 0 and out.split(), "no window titled %s appeared" % title)
         return out.split()[0]
 
+    def frame(self, window):
+        """The outer rectangle of the window with its manager's frame: x, y, width, height."""
+        _, info = run(["xwininfo", "-id", window], 5, self.env)
+        fields = dict(line.strip().split(":", 1) for line in info.splitlines()
+                      if ":" in line and "xwininfo" not in line)
+        x, y = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
+        width, height = int(fields["Width"]), int(fields["Height"])
+        _, extents = run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], 5, self.env)
+        left, right, top, bottom = (int(v) for v in extents.split("=")[1].split(",")) \
+            if "=" in extents else (0, 0, 0, 0)
+        return x - left, y - top, width + left + right, height + top + bottom
+
+    def wait_for_frame(self):
+        """Waits for the window to take its place and size, then returns its outer rectangle."""
+        deadline = time.monotonic() + 5 * self.slow
+        while self.frame(self.window) != FRAME and time.monotonic() < deadline:
+            time.sleep(0.1)
+        frame = self.frame(self.window)
+        check(frame == FRAME, "the window's frame is %d by %d at (%d, %d), not %d by %d at "
+              "(%d, %d)" % (frame[2:] + frame[:2] + FRAME[2:] + FRAME[:2]))
+        return frame
+
+    def close_button(self, window):
+        """Closes the window as its title bar's close button does: with a manager, a click on
+        that button (openbox's is the last one, at the frame's top right); without, the close
+        request the button sends."""
+        if self.args.wm is None:
+            code, _ = run([self.args.request_close, window], 5, self.env)
+            check(code == 0, "could not send the close request")
+            return
+        frame, previous = self.frame(window), None
+        deadline = time.monotonic() + 5 * self.slow
+        while frame != previous and time.monotonic() < deadline:  # placed and sized for good
+            time.sleep(0.2)
+            frame, previous = self.frame(window), frame
+        x, y, width, height = frame
+        # The pointer comes from inside the window, as a hand's would: the manager takes a click
+        # on its button only after the pointer has entered it.
+        self.xdotool("mousemove", "--sync", str(x + width // 2), str(y + height // 2))
+        self.xdotool("mousemove", "--sync", str(x + width - 11), str(y + 10), "click", "1")
+
     def window_gone(self, title, limit=10):
+        limit *= self.slow
         deadline = time.monotonic() + limit
         while time.monotonic() < deadline:
             code, out = self.xdotool("search", "--onlyvisible", "--name", title)
@@ -128,39 +222,50 @@ class Pictor:
             time.sleep(0.05)
         check(False, "window %s did not close" % title)
 
+    def focus(self, window):
+        # A window manager decides on focus: it is asked to activate the window.
+        self.xdotool("windowactivate" if self.args.wm else "windowfocus", "--sync", window)
+
     def keys(self, window, *keys):
-        self.xdotool("windowfocus", "--sync", window)
+        self.focus(window)
         self.xdotool("key", "--delay", "40", *keys)
 
     def menu(self, keys):
         self.keys(self.window, *keys)
 
     def visible_windows(self):
-        _, out = self.xdotool("search", "--onlyvisible", "--name", ".*")
+        """pictor's visible windows (a manager's frames are not among them)."""
+        _, out = self.xdotool("search", "--onlyvisible", "--pid", str(self.process.pid))
         return set(out.split())
 
-    def choose_file(self, title, path, replace=False):
-        """Types a path into the file chooser titled title and confirms it; with replace, also
-        confirms replacing the existing file."""
+    def type_path(self, title, path):
+        """Types a path into the file chooser titled title; returns the chooser and the windows
+        visible before."""
         dialog = self.find_window(title)
-        self.xdotool("windowfocus", "--sync", dialog)
+        self.focus(dialog)
         self.xdotool("key", "ctrl+l")
-        time.sleep(0.2)
+        time.sleep(0.2 * self.slow)
         known = self.visible_windows()
         self.xdotool("type", "--delay", "5", path, limit=20)
         # The entry completes the typed name in the background, and a key pressed before it has
         # done is taken by the completion: give it time.
-        time.sleep(0.5)
+        time.sleep(0.5 * self.slow)
+        return dialog, known
+
+    def choose_file(self, title, path, replace=False):
+        """Types a path into the file chooser titled title and confirms it; with replace, also
+        confirms replacing the existing file."""
+        dialog, known = self.type_path(title, path)
         # Should the completion still take the key, press it again while the chooser shows no
         # answer, after waiting longer than an answer takes.
         for attempt in range(3):
             if attempt:
                 print("(Return again for %s: the chooser kept it)" % path)
             self.xdotool("key", "Return")
-            deadline = time.monotonic() + 2.5
+            deadline = time.monotonic() + 2.5 * self.slow
             while time.monotonic() < deadline:
                 if replace and self.visible_windows() - known:
-                    time.sleep(0.2)
+                    time.sleep(0.2 * self.slow)
                     self.keys((self.visible_windows() - known).pop(), "alt+r")  # "Replace"
                     replace = False
                 code, out = self.xdotool("search", "--onlyvisible", "--name", title)
@@ -184,7 +289,7 @@ class Pictor:
     def wait_for_background(self):
         """Waits for the first paint and finds the client area: the rows below the menu bar that
         show only the background colour."""
-        deadline = time.monotonic() + 5
+        deadline = time.monotonic() + 5 * self.slow
         while True:
             width, height, raster = self.screenshot()
             bg_row = bytes(BACKGROUND) * width
@@ -219,6 +324,7 @@ class Pictor:
         return visible_rows * visible_columns
 
     def wait_exit(self, limit=10):
+        limit *= self.slow
         try:
             return self.process.wait(timeout=limit)
         except subprocess.TimeoutExpired:
@@ -230,9 +336,20 @@ class Pictor:
             self.process.wait()
         self.stderr.seek(0)
         text = self.stderr.read()
-        if text.strip():
-            print("pictor's stderr (not a failure):\n" + text)
         self.stderr.close()
+        if text.strip():
+            print("pictor's stderr:\n" + text)
+        GTK_COMPLAINTS.extend(line for line in text.splitlines()
+                              if ("Gtk-CRITICAL" in line or "Gtk-WARNING" in line)
+                              and not line.endswith(KNOWN_GTK_COMPLAINT))
+        if self.valgrind_log and os.path.exists(self.valgrind_log):
+            with open(self.valgrind_log) as f:
+                log = f.read()
+            errors = [line for line in log.splitlines() if "Invalid " in line or "SUMMARY" in line]
+            print("valgrind:\n" + "\n".join(errors))
+            # The whole report when it has errors (the exit status then fails the scenario).
+            if "ERROR SUMMARY: 0 errors" not in log:
+                print(log)
 
 
 def rendered_pictures(args, workdir):
@@ -243,10 +360,12 @@ def rendered_pictures(args, workdir):
 
 
 def session(args, display, workdir):
-    """Open, paint, Save as, a second Open, a cancelled Open, About and Quitter."""
+    """The frame, Open, paint, Save as, a second Open of an upper-case name, a cancelled Open,
+    About and Quitter."""
     first, second = rendered_pictures(args, workdir)
     pictor = Pictor(args, display, workdir)
     try:
+        print("frame %dx%d at (%d, %d)" % (pictor.wait_for_frame()[2:] + FRAME[:2]))
         width, height = pictor.wait_for_background()
         print("client area %dx%d below a %d-pixel menu bar" % (width, height - pictor.client_top,
                                                               pictor.client_top))
@@ -265,8 +384,13 @@ def session(args, display, workdir):
               "the saved file differs from the original beyond its comment line")
         print("saved: only the comment line differs, it names the new path")
 
-        pictor.open(second)
-        print("%s: %d visible pixels exact" % (second, pictor.check_shows(second)))
+        # The chooser's "*.ppm" filter ignores case, as Windows does: typed up to its last letter,
+        # the upper-case name is completed by the chooser's location entry.
+        upper = os.path.join(workdir, "PHONG.PPM")
+        shutil.copyfile(second, upper)
+        pictor.menu(MENU_OPEN)
+        pictor.choose_file(OPEN_TITLE, upper[:-1])
+        print("%s, completed: %d visible pixels exact" % (upper, pictor.check_shows(second)))
 
         # A larger window shows the whole picture: the client area is painted again.
         pictor.xdotool("windowsize", "--sync", pictor.window, "620", "620")
@@ -300,7 +424,8 @@ def session(args, display, workdir):
 def failures(args, display, workdir):
     """Open of a cut or negative header or of a named pipe, Save as to a full disk, over a file
     past the file size limit or to a path too long: a message box each, the picture, the window
-    and the old file unchanged; then the window's close request."""
+    and the old file unchanged; Open of a missing name, refused by the chooser; then the window's
+    close button."""
     first, _ = rendered_pictures(args, workdir)
     cut = os.path.join(workdir, "cut.ppm")
     with open(cut, "wb") as f:
@@ -332,6 +457,32 @@ def failures(args, display, workdir):
             check(pictor.screenshot() == before, "a failed Open of %s changed the window" % path)
             print("Open of %s: error box, window unchanged" % os.path.basename(path))
 
+        # A name that names no file is refused inside the open chooser, which stays open.
+        missing = os.path.join(workdir, "missing.ppm")
+        pictor.menu(MENU_OPEN)
+        chooser, known = pictor.type_path(OPEN_TITLE, missing)
+        refusal = set()
+        for attempt in range(3):  # Return again should the completion take it
+            pictor.xdotool("key", "Return")
+            deadline = time.monotonic() + 2.5
+            while not refusal and time.monotonic() < deadline:
+                time.sleep(0.1)
+                refusal = pictor.visible_windows() - known
+            if refusal:
+                break
+        check(refusal and chooser in pictor.visible_windows(),
+              "the chooser did not refuse %s in a message of its own" % missing)
+        time.sleep(0.2)
+        pictor.keys(min(refusal, key=int), "Return")  # the message's toplevel, made first
+        time.sleep(0.5)
+        visible = pictor.visible_windows()
+        check(chooser in visible and not refusal & visible,
+              "the refusal did not leave the chooser alone open")
+        pictor.keys(chooser, "Escape", "Escape")  # the first leaves the location entry
+        pictor.window_gone(OPEN_TITLE)
+        check(pictor.screenshot() == before, "a refused Open changed the window")
+        print("Open of a missing name: refused inside the chooser, then cancelled")
+
         # /dev/full exists (the chooser asks before replacing it) and every write fails; the
         # picture does not fit under the file size limit; the path does not fit the buffer.
         for path, replace in (("/dev/full", True), (old, True), (too_long, False)):
@@ -347,10 +498,60 @@ def failures(args, display, workdir):
         check(not [n for n in os.listdir(workdir) if n.startswith(".pictor")],
               "a failed Save as left its new file behind")
 
-        code, _ = run([args.request_close, pictor.window], 5, pictor.env)
-        check(code == 0, "could not send the close request")
+        pictor.close_button(pictor.window)
         check(pictor.wait_exit() == 0, "closing ended with status %s" % pictor.process.returncode)
-        print("close request: exit status 0")
+        print("close button: exit status 0")
+    finally:
+        pictor.close()
+
+
+def dialogs(args, display, workdir):
+    """Each dialog (the open and save choosers, the About box, an error box) dismissed once with
+    Escape and once with its close button: a cancel each time, the window unchanged; then About,
+    Save as and Quitter. The scenario that runs under valgrind."""
+    first, _ = rendered_pictures(args, workdir)
+    cut = os.path.join(workdir, "cut.ppm")
+    with open(cut, "wb") as f:
+        f.write(b"P6\n#Kelvo\n45")
+    saved = os.path.join(workdir, "saved.ppm")
+
+    pictor = Pictor(args, display, workdir)
+    try:
+        pictor.wait_for_frame()
+        pictor.wait_for_background()
+        pictor.open(first)
+        pictor.check_shows(first)
+        before = pictor.screenshot()
+
+        # menu keys, then the file typed into the open chooser, if any, to reach the dialog
+        for keys, path, title in ((MENU_OPEN, None, OPEN_TITLE), (MENU_SAVE_AS, None, SAVE_TITLE),
+                                  (MENU_ABOUT, None, "^About$"),
+                                  (MENU_OPEN, cut, "^Ouverture impossible$")):
+            for how in ("Escape", "its close button"):
+                pictor.menu(keys)
+                if path is not None:
+                    pictor.choose_file(OPEN_TITLE, path)
+                dialog = pictor.find_window(title)
+                time.sleep(0.3 * pictor.slow)  # shown and ready for keys
+                if how == "Escape":
+                    pictor.keys(dialog, "Escape")
+                else:
+                    pictor.close_button(dialog)
+                pictor.window_gone(title)
+                print("%s closed with %s" % (title.strip("^$"), how))
+        check(pictor.screenshot() == before, "a dismissed dialog changed the window")
+        check(not os.path.exists(saved), "a dismissed Save as wrote a file")
+
+        pictor.menu(MENU_ABOUT)
+        pictor.keys(pictor.find_window("^About$"), "Return")
+        pictor.window_gone("^About$")
+        pictor.menu(MENU_SAVE_AS)
+        pictor.choose_file(SAVE_TITLE, saved)
+        check(open(saved, "rb").read().split(b"\n", 2)[2] == open(first, "rb").read().split(
+            b"\n", 2)[2], "the saved copy's size and pixels differ from the original's")
+        pictor.menu(MENU_QUIT)
+        check(pictor.wait_exit() == 0, "Quitter ended with status %s" % pictor.process.returncode)
+        print("About, Save as, Quitter: exit status 0")
     finally:
         pictor.close()
 
@@ -387,26 +588,31 @@ def idle(args, display, workdir):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("scenario", choices=["session", "failures", "idle"])
+    parser.add_argument("scenario", choices=["session", "failures", "idle", "dialogs"])
     parser.add_argument("--pictor", required=True)
     parser.add_argument("--kelvotrace", required=True)
     parser.add_argument("--request-close")
+    parser.add_argument("--wm", choices=["openbox"])
+    parser.add_argument("--valgrind", action="store_true")
     args = parser.parse_args()
     # The programs run in a scratch directory: their paths must not depend on ours.
     args.pictor, args.kelvotrace = os.path.abspath(args.pictor), os.path.abspath(args.kelvotrace)
     if args.request_close:
         args.request_close = os.path.abspath(args.request_close)
-    for tool in ("Xvfb", "xdotool", "import"):
+    tools = ["Xvfb", "xdotool", "import", "xprop", "xwininfo"] + ([args.wm] if args.wm else []) \
+        + (["valgrind"] if args.valgrind else [])
+    for tool in tools:
         if shutil.which(tool) is None:
             print("%s is missing: run scripts/install-test-deps.sh" % tool)
             return 1
     started = time.monotonic()
     workdir = tempfile.mkdtemp(prefix="pictor-e2e-")
     try:
-        with Xvfb() as display:
+        with Xvfb() as display, WindowManager(args.wm, display.name):
             if os.environ.get("PICTOR_E2E_SHOT"):
                 SHOT.update(path=os.environ["PICTOR_E2E_SHOT"], display=display.name)
             globals()[args.scenario](args, display.name, workdir)
+        check(not GTK_COMPLAINTS, "GTK complained:\n" + "\n".join(GTK_COMPLAINTS))
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1

@@ -136,7 +136,11 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
     if (response != GTK_RESPONSE_ACCEPT)
         return FALSE; // cancelled or closed
     const GText path(gtk_file_chooser_get_filename(files));
-    if (path == nullptr || !storeChosenPath(*dialog, path.get())) {
+    if (path == nullptr) {
+        lastDialogError = FNERR_INVALIDFILENAME; // a location with no local file name
+        return FALSE;
+    }
+    if (!storeChosenPath(*dialog, path.get())) {
         lastDialogError = FNERR_BUFFERTOOSMALL; // a path too long for the buffer
         return FALSE;
     }

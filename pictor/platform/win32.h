@@ -188,6 +188,7 @@ typedef OPENFILENAMEA *LPOPENFILENAMEA;
 // CommDlgExtendedError values.
 #define CDERR_STRUCTSIZE 0x0001
 #define CDERR_INITIALIZATION 0x0002
+#define FNERR_INVALIDFILENAME 0x3002
 #define FNERR_BUFFERTOOSMALL 0x3003
 
 // Window classes and windows.

@@ -29,12 +29,12 @@ void loadTransformWrite(benchmark::State &state) {
     const std::string saved = (dir / "saved.ppm").string();
 
     for (auto _ : state) {
-        if (loadPicture(source.c_str()) != LoadStatus::ok) {
+        if (loadPicture(source.c_str()).status != LoadStatus::ok) {
             state.SkipWithError("load failed");
             break;
         }
         transformPicture();
-        if (!writePicture(saved.c_str())) {
+        if (!writePicture(saved.c_str()).written) {
             state.SkipWithError("write failed");
             break;
         }

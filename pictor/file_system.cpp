@@ -35,15 +35,15 @@ void keepPermissions(std::FILE *, int) {} // a replaced file gets the folder's u
 std::string followLinks(const std::string &path) { return path; }
 bool isLink(const char *) { return false; }
 
-// Replaces an existing file in one step, as rename does on POSIX systems.
-bool replaceFile(const std::string &from, const std::string &to) {
+// Replaces an existing file in one step, as rename does on POSIX systems. Returns 0, or the
+// nearest error number to the system's reason.
+int replaceFile(const std::string &from, const std::string &to) {
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+        return 0;
     const DWORD error = GetLastError();
-    errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
-            : error == ERROR_DISK_FULL                                       ? ENOSPC
-                                                                             : EIO;
-    return false;
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
+           : error == ERROR_DISK_FULL                                       ? ENOSPC
+                                                                            : EIO;
 }
 
 #else
@@ -67,8 +67,8 @@ bool flushToDisk(std::FILE *file) { return fsync(fileno(file)) == 0; }
 void keepPermissions(std::FILE *file, int mode) {
     fchmod(fileno(file), static_cast<mode_t>(mode)); // best effort: the bytes matter most
 }
-bool replaceFile(const std::string &from, const std::string &to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+int replaceFile(const std::string &from, const std::string &to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 // The file a name stands for once every symbolic link is followed; the name itself when it does
@@ -185,12 +185,10 @@ bool FileReplacement::commit(bool written) {
         error_ = errno;
     }
     if (saved && !temporary_.empty()) {
-        if (!replaceFile(temporary_, target_)) {
-            saved = false;
-            error_ = errno;
-        } else {
+        error_ = replaceFile(temporary_, target_);
+        saved = error_ == 0;
+        if (saved)
             temporary_.clear(); // it is the target now
-        }
     }
     if (!saved) {
         if (!temporary_.empty())

@@ -1,35 +1,15 @@
 // Pixels per second of each render, and the wall time of the whole program as a user runs it.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <string>
-
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "renders.h"
+#include "support/scratch_dir.h"
 
 namespace {
-
-// Renders write into the current directory: give them a scratch one for the whole run.
-struct ScratchCwd {
-    ScratchCwd() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "kelvo-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) {
-            path = pattern;
-            std::filesystem::current_path(path);
-        }
-    }
-    ~ScratchCwd() {
-        std::error_code ignored;
-        std::filesystem::current_path("/", ignored);
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::filesystem::path path;
-};
 
 void render(benchmark::State &state, int (*renderer)(), double pixels) {
     for (auto _ : state) {
@@ -81,7 +61,7 @@ BENCHMARK(programme)
     ->ReportAggregatesOnly(true);
 
 int main(int argc, char **argv) {
-    ScratchCwd scratch;
+    const ScratchDir scratch; // renders write into the current directory
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

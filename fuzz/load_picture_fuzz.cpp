@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const void *rowsBefore = picture.loadedRed.rows.data();
 
     const Expected expected = readExpected(data, size);
-    const LoadStatus status = loadPicture(inputPath().c_str());
+    const LoadStatus status = loadPicture(inputPath().c_str()).status;
     check(status == expected.status);
     if (status != LoadStatus::ok) {
         check(picture.width == widthBefore && picture.height == heightBefore &&

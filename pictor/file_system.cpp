@@ -35,15 +35,15 @@ void keepPermissions(std::FILE *, int) {} // a replaced file gets the folder's u
 std::string followLinks(const std::string &path) { return path; }
 bool isLink(const char *) { return false; }
 
-// Replaces an existing file in one step, as rename does on POSIX systems.
-bool replaceFile(const std::string &from, const std::string &to) {
+// Replaces an existing file in one step, as rename does on POSIX systems. Returns 0, or the
+// nearest error number to the system's reason.
+int replaceFile(const std::string &from, const std::string &to) {
     if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
+        return 0;
     const DWORD error = GetLastError();
-    errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
-            : error == ERROR_DISK_FULL                                       ? ENOSPC
-                                                                             : EIO;
-    return false;
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
+           : error == ERROR_DISK_FULL                                       ? ENOSPC
+                                                                            : EIO;
 }
 
 #else
@@ -67,8 +67,8 @@ bool flushToDisk(std::FILE *file) { return fsync(fileno(file)) == 0; }
 void keepPermissions(std::FILE *file, int mode) {
     fchmod(fileno(file), static_cast<mode_t>(mode)); // best effort: the bytes matter most
 }
-bool replaceFile(const std::string &from, const std::string &to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+int replaceFile(const std::string &from, const std::string &to) {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 // The file a name stands for once every symbolic link is followed; the name itself when it does
@@ -89,16 +89,21 @@ bool isLink(const char *path) {
 
 #endif
 
-// Takes over fd as a buffered stream; closes fd when that fails.
-FileHandle streamFor(int fd, const char *mode, std::vector<char> &buffer) {
-    FileHandle file(fd < 0 ? nullptr : streamOf(fd, mode), &std::fclose);
-    if (file) {
-        std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
-    } else if (fd >= 0) {
-        const int error = errno;
-        closeFile(fd);
-        errno = error;
+// Takes over fd, the result of an open just made, as a buffered stream; closes fd when that
+// fails. error: why the open or the stream failed, 0 when neither did.
+FileHandle streamFor(int fd, const char *mode, std::vector<char> &buffer, int &error) {
+    if (fd < 0) {
+        error = errno;
+        return FileHandle(nullptr, &std::fclose);
     }
+    FileHandle file(streamOf(fd, mode), &std::fclose);
+    if (!file) {
+        error = errno;
+        closeFile(fd);
+        return file;
+    }
+    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
+    error = 0;
     return file;
 }
 
@@ -109,7 +114,8 @@ std::string folderOf(const std::string &path) {
 
 } // namespace
 
-FileHandle openRegularFile(const char *path, std::vector<char> &buffer, bool &notRegular) {
+FileHandle openRegularFile(const char *path, std::vector<char> &buffer, bool &notRegular,
+                           int &error) {
     notRegular = false;
     const int fd = openFile(path, readOnly);
     struct stat status {};
@@ -117,10 +123,10 @@ FileHandle openRegularFile(const char *path, std::vector<char> &buffer, bool &no
         closeFile(fd);
         // A directory keeps the system's own reason; anything else is told apart.
         notRegular = !S_ISDIR(status.st_mode);
-        errno = notRegular ? 0 : EISDIR;
+        error = notRegular ? 0 : EISDIR;
         return FileHandle(nullptr, &std::fclose);
     }
-    return streamFor(fd, "rb", buffer);
+    return streamFor(fd, "rb", buffer, error);
 }
 
 FileReplacement::FileReplacement(const char *path, std::vector<char> &buffer)
@@ -128,17 +134,20 @@ FileReplacement::FileReplacement(const char *path, std::vector<char> &buffer)
     // The existing file opened for writing, unchanged: this refuses what a plain save would (a
     // read-only file, a folder) and tells a regular file from a device or a pipe.
     const int existing = openFile(target_.c_str(), writeExisting);
-    if (existing < 0 && errno == ENOENT && isLink(path)) {
+    const int openError = existing < 0 ? errno : 0;
+    if (openError == ENOENT && isLink(path)) {
         // A link to a file yet to be made: created through the link, as a plain save does.
-        file_ = streamFor(openFile(path, createOrEmpty), "wb", buffer);
+        file_ = streamFor(openFile(path, createOrEmpty), "wb", buffer, error_);
         return;
     }
-    if (existing < 0 && errno != ENOENT)
+    if (existing < 0 && openError != ENOENT) {
+        error_ = openError;
         return;
+    }
     struct stat old {};
     const bool known = existing >= 0 && fstat(existing, &old) == 0;
     if (known && !S_ISREG(old.st_mode)) {
-        file_ = streamFor(waitingWrites(existing), "wb", buffer); // written in place as it stands
+        file_ = streamFor(waitingWrites(existing), "wb", buffer, error_); // written in place
         return;
     }
     if (existing >= 0)
@@ -148,9 +157,8 @@ FileReplacement::FileReplacement(const char *path, std::vector<char> &buffer)
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
         temporary_ = folderOf(target_) + ".pictor-" + std::to_string(processNumber()) + "-" +
                      std::to_string(attempt);
-        errno = 0;
-        file_ = streamFor(openFile(temporary_.c_str(), createNew), "wb", buffer);
-        if (!file_ && errno != EEXIST)
+        file_ = streamFor(openFile(temporary_.c_str(), createNew), "wb", buffer, error_);
+        if (!file_ && error_ != EEXIST)
             break;
     }
     if (!file_)
@@ -169,26 +177,23 @@ bool FileReplacement::commit(bool written) {
     const int writeError = errno;
     bool saved = written && std::fflush(file_.get()) == 0 &&
                  (temporary_.empty() || flushToDisk(file_.get()));
-    int error = saved ? 0 : (written ? errno : writeError);
+    error_ = saved ? 0 : (written ? errno : writeError);
 
     // Closing flushes what is left, so a failure here is a failed write too.
     if (std::fclose(file_.release()) != 0 && saved) {
         saved = false;
-        error = errno;
+        error_ = errno;
     }
     if (saved && !temporary_.empty()) {
-        if (!replaceFile(temporary_, target_)) {
-            saved = false;
-            error = errno;
-        } else {
+        error_ = replaceFile(temporary_, target_);
+        saved = error_ == 0;
+        if (saved)
             temporary_.clear(); // it is the target now
-        }
     }
     if (!saved) {
         if (!temporary_.empty())
             std::remove(temporary_.c_str());
         temporary_.clear();
-        errno = error;
     }
     return saved;
 }

@@ -1,6 +1,7 @@
 #include "file_system.h"
 #include "picture_state.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <utility>
 #include <vector>
@@ -89,20 +90,25 @@ void readRaster(std::FILE *file, PictureState &state) {
 
 } // namespace
 
-LoadStatus loadPicture(const char *path) {
+LoadResult loadPicture(const char *path) {
     std::vector<char> buffer(streamBufferSize);
     bool notRegular = false;
-    const FileHandle file = openRegularFile(path, buffer, notRegular);
+    int error = 0;
+    const FileHandle file = openRegularFile(path, buffer, notRegular, error);
     if (!file)
-        return notRegular ? LoadStatus::notRegularFile : LoadStatus::cannotOpen;
+        return {notRegular ? LoadStatus::notRegularFile : LoadStatus::cannotOpen, error};
 
     // Everything goes into a fresh state that replaces the current picture only on success.
-    // A read error (a directory, a failing device) is no short file: the file could not be read.
+    // A read error (a directory, a failing device) is no short file: the file could not be
+    // read, and the failed read left the reason in errno.
     PictureState loaded;
-    if (!readHeader(file.get(), loaded.width, loaded.height))
-        return std::ferror(file.get()) ? LoadStatus::cannotOpen : LoadStatus::truncatedHeader;
+    if (!readHeader(file.get(), loaded.width, loaded.height)) {
+        if (std::ferror(file.get()))
+            return {LoadStatus::cannotOpen, errno};
+        return {LoadStatus::truncatedHeader, 0};
+    }
     if (loaded.width < 0 || loaded.height < 0)
-        return LoadStatus::negativeSize;
+        return {LoadStatus::negativeSize, 0};
 
     // Three digits bound both sizes by 999, so these allocations stay small.
     loaded.loadedRed = blankPlane(loaded.width, loaded.height);
@@ -115,8 +121,8 @@ LoadStatus loadPicture(const char *path) {
     loaded.transformedBlue = blankPlane(loaded.width, loaded.height);
     readRaster(file.get(), loaded);
     if (std::ferror(file.get()))
-        return LoadStatus::cannotOpen;
+        return {LoadStatus::cannotOpen, errno};
 
     picture = std::move(loaded);
-    return LoadStatus::ok;
+    return {LoadStatus::ok, 0};
 }

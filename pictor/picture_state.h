@@ -29,18 +29,31 @@ extern PictureState picture;
 ColourPlane blankPlane(std::int32_t width, std::int32_t height);
 
 // How a load ended. On any failure the current picture is left exactly as it was;
-// cannotOpen means the file could not be opened or read, and errno tells why; notRegularFile
-// that the path names a device, a pipe or a socket, which is refused before any byte is read.
+// cannotOpen means the file could not be opened or read; notRegularFile that the path names a
+// device, a pipe or a socket, which is refused before any byte is read.
 enum class LoadStatus { ok, cannotOpen, truncatedHeader, negativeSize, notRegularFile };
+
+// A load's status and, with cannotOpen, the system's error number that tells why (0 if unknown).
+struct LoadResult {
+    LoadStatus status;
+    int error;
+};
+
+// Whether a save wrote the whole file and, when not, the system's error number that tells why
+// (0 if unknown).
+struct WriteResult {
+    bool written;
+    int error;
+};
 
 // Reads the P6 file at path into the loaded planes of the current picture. On success the whole
 // picture is replaced: new size, new loaded planes, and blank (all 0) transformed planes until
 // transformPicture. Raster bytes missing at the end of the file are 0.
-LoadStatus loadPicture(const char *path);
+LoadResult loadPicture(const char *path);
 
 // Derives the transformed planes from the loaded ones (the identity: a byte-for-byte copy).
 void transformPicture();
 
-// Writes the transformed planes as a P6 file whose comment line names path. Returns false when
-// any byte could not be written or the file did not close cleanly; errno then tells why.
-bool writePicture(const char *path);
+// Writes the transformed planes as a P6 file whose comment line names path. Not written when
+// any byte could not be written or the file did not close cleanly.
+WriteResult writePicture(const char *path);

@@ -1,7 +1,6 @@
 #include "file_system.h"
 #include "picture_state.h"
 
-#include <cerrno>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -46,17 +45,17 @@ bool writeRaster(std::FILE *file) {
 
 } // namespace
 
-bool writePicture(const char *path) {
+WriteResult writePicture(const char *path) {
     std::vector<char> buffer(streamBufferSize);
     FileReplacement file(path, buffer);
     if (file.stream() == nullptr)
-        return false;
+        return {false, file.error()};
 
-    errno = 0;
     const bool written = writeLine(file.stream(), "P6\n") &&
                          writeLine(file.stream(), commentLine(path)) &&
                          writeLine(file.stream(), std::to_string(picture.width) + " " +
                                                       std::to_string(picture.height) + "\n") &&
                          writeLine(file.stream(), "255\n") && writeRaster(file.stream());
-    return file.commit(written);
+    const bool saved = file.commit(written);
+    return {saved, file.error()};
 }

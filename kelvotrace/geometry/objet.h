@@ -1,5 +1,6 @@
 // A scene object: a shape placed by one frame, painted by a material placed by another.
-// It points to its shape and material without owning them; both must outlive it.
+// It points to its shape and material without owning them; both must outlive it. Every member is
+// const, so a frame and its inverse stay together once built.
 #pragma once
 
 #include "forme.h"
@@ -18,10 +19,10 @@ struct Objet {
     // World-space normal at a world point of the surface; not of unit length in general.
     Vecteur normale(const Vecteur &pointMonde) const;
 
-    const Forme *forme;
-    Repere repereForme;
-    Repere inverseForme;
-    const Materiau *materiau;
-    Repere repereMateriau;
-    Repere inverseMateriau;
+    const Forme *const forme;
+    const Repere repereForme;
+    const Repere inverseForme;
+    const Materiau *const materiau;
+    const Repere repereMateriau;
+    const Repere inverseMateriau;
 };

@@ -22,12 +22,14 @@ struct Image {
     // Sets every pixel to `couleur`.
     void remplir(const Pixel &couleur);
 
-    std::int16_t largeur;
-    std::int16_t hauteur;
+    // The sizes and the pixel block are fixed at construction: the pixels can change, never
+    // how many there are.
+    const std::int16_t largeur;
+    const std::int16_t hauteur;
 
   private:
-    std::unique_ptr<Pixel[]> bloc; // the header room, then the picture
+    const std::unique_ptr<Pixel[]> bloc; // the header room, then the picture
 
   public:
-    Pixel *pixels;
+    Pixel *const pixels;
 };

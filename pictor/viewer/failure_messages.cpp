@@ -42,10 +42,10 @@ std::string systemReason(int errorNumber) {
 
 namespace {
 
-std::string loadReason(LoadStatus status, int errorNumber) {
-    switch (status) {
+std::string loadReason(const LoadResult &result) {
+    switch (result.status) {
     case LoadStatus::cannotOpen:
-        return systemReason(errorNumber);
+        return systemReason(result.error);
     case LoadStatus::truncatedHeader:
         return "Le fichier se termine avant la fin de l'en-tête : ce n'est pas une image PPM "
                "complète.";
@@ -56,14 +56,14 @@ std::string loadReason(LoadStatus status, int errorNumber) {
     case LoadStatus::ok:
         break;
     }
-    return systemReason(errorNumber);
+    return systemReason(result.error);
 }
 
 } // namespace
 
-std::string openFailureText(const char *path, LoadStatus status, int errorNumber) {
-    return "Impossible d'ouvrir le fichier\n" + std::string(path) + "\n\n" +
-           loadReason(status, errorNumber) + "\nL'image affichée n'a pas changé.";
+std::string openFailureText(const char *path, const LoadResult &result) {
+    return "Impossible d'ouvrir le fichier\n" + std::string(path) + "\n\n" + loadReason(result) +
+           "\nL'image affichée n'a pas changé.";
 }
 
 std::string saveFailureText(const char *path, int errorNumber) {

@@ -5,11 +5,11 @@
 
 #include <string>
 
-// Why a file could not be opened, created or written, from the errno value of the failure.
+// Why a file could not be opened, created or written, from the system's error number.
 std::string systemReason(int errorNumber);
 
 // Open failed: names the file and the reason, and says the shown picture is unchanged.
-std::string openFailureText(const char *path, LoadStatus status, int errorNumber);
+std::string openFailureText(const char *path, const LoadResult &result);
 
 // Save as failed: names the file and the reason.
 std::string saveFailureText(const char *path, int errorNumber);

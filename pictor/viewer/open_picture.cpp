@@ -4,18 +4,15 @@
 #include "main_window.h"
 #include "picture_state.h"
 
-#include <cerrno>
-
 void openPicture() {
     const ChosenFile chosen = chooseFileName(false);
     if (!chosen.accepted)
         return;
 
-    errno = 0;
-    const LoadStatus status = loadPicture(chosen.path.get());
-    if (status != LoadStatus::ok) {
+    const LoadResult result = loadPicture(chosen.path.get());
+    if (result.status != LoadStatus::ok) {
         // The picture is still the previous one, so the window needs no repaint.
-        const std::string text = openFailureText(chosen.path.get(), status, errno);
+        const std::string text = openFailureText(chosen.path.get(), result);
         MessageBoxA(mainWindow, text.c_str(), openFailureCaption, MB_OK | MB_ICONERROR);
         return;
     }

@@ -4,16 +4,14 @@
 #include "main_window.h"
 #include "picture_state.h"
 
-#include <cerrno>
-
 void savePicture() {
     const ChosenFile chosen = chooseFileName(true);
     if (!chosen.accepted)
         return;
 
-    errno = 0;
-    if (!writePicture(chosen.path.get())) {
-        const std::string text = saveFailureText(chosen.path.get(), errno);
+    const WriteResult result = writePicture(chosen.path.get());
+    if (!result.written) {
+        const std::string text = saveFailureText(chosen.path.get(), result.error);
         MessageBoxA(mainWindow, text.c_str(), saveFailureCaption, MB_OK | MB_ICONERROR);
     }
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "expect_vecteur.h"
 
 namespace {
@@ -36,6 +38,11 @@ TEST(Objet, InversesComputedAtConstruction) {
     expectVecteur(objet.inverseForme.origine, 15, 14, -160);
     expectVecteur(objet.inverseMateriau.origine, -1, -2, -3);
     expectVecteur(objet.repereForme.origine, -15, -14, 160);
+    // A frame cannot be replaced without its inverse.
+    static_assert(std::is_const_v<decltype(Objet::repereForme)> &&
+                  std::is_const_v<decltype(Objet::inverseForme)> &&
+                  std::is_const_v<decltype(Objet::repereMateriau)> &&
+                  std::is_const_v<decltype(Objet::inverseMateriau)>);
 }
 
 TEST(Objet, WorldNormalOfAPlacedSphere) {

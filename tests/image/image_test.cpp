@@ -3,12 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 TEST(Image, StartsBlackWithTheGivenSize) {
     const Image image(7, 3);
     ASSERT_EQ(image.nombrePixels(), 21);
     for (int k = 0; k < image.nombrePixels(); ++k) {
         EXPECT_EQ(image.pixels[k].r + image.pixels[k].g + image.pixels[k].b, 0) << k;
     }
+    // The sizes cannot be changed apart from the pixels they describe.
+    static_assert(std::is_const_v<decltype(Image::largeur)> &&
+                  std::is_const_v<decltype(Image::hauteur)> &&
+                  std::is_const_v<decltype(Image::pixels)>);
 }
 
 TEST(Image, NegativeSizeIsEmpty) {

@@ -38,19 +38,20 @@ void paintRedOnBlue(int width, int height) {
 } // namespace
 
 TEST_F(PictureTest, WritesTheHeaderLinesThenTheRaster) {
-    ASSERT_EQ(loadPicture(file("in.ppm", "P6\n#\n002 001\n255\n\x01\x02\x03\x04\x05\x06").c_str()),
-              LoadStatus::ok);
+    ASSERT_EQ(
+        loadPicture(file("in.ppm", "P6\n#\n002 001\n255\n\x01\x02\x03\x04\x05\x06").c_str()).status,
+        LoadStatus::ok);
     transformPicture();
     const std::string path = (dir / "out.ppm").string();
-    ASSERT_TRUE(writePicture(path.c_str()));
+    ASSERT_TRUE(writePicture(path.c_str()).written);
     EXPECT_EQ(readFile(path),
               "P6\n# " + path + transformedSuffix + "2 1\n255\n\x01\x02\x03\x04\x05\x06");
 }
 
 TEST_F(PictureTest, PictureNeverTransformedSavesBlack) {
-    ASSERT_EQ(loadPicture(file("in.ppm", patternFile(3, 2)).c_str()), LoadStatus::ok);
+    ASSERT_EQ(loadPicture(file("in.ppm", patternFile(3, 2)).c_str()).status, LoadStatus::ok);
     const std::string path = (dir / "out.ppm").string();
-    ASSERT_TRUE(writePicture(path.c_str()));
+    ASSERT_TRUE(writePicture(path.c_str()).written);
     EXPECT_EQ(readFile(path),
               "P6\n# " + path + transformedSuffix + "3 2\n255\n" + std::string(3 * 2 * 3, '\0'));
 }
@@ -62,12 +63,12 @@ TEST_F(PictureTest, ZeroSizedPictureSavesTheHeaderAlone) {
     } cases[] = {{"000 000", "0 0"}, {"000 005", "0 5"}};
     for (const auto &t : cases) {
         const std::string in = std::string("P6\n#\n") + t.field + "\n255\nraster";
-        ASSERT_EQ(loadPicture(file("in.ppm", in).c_str()), LoadStatus::ok);
+        ASSERT_EQ(loadPicture(file("in.ppm", in).c_str()).status, LoadStatus::ok);
         transformPicture();
         EXPECT_EQ(picture.width, 0);
         EXPECT_EQ(picture.transformedBlue.rows.size(), static_cast<std::size_t>(picture.height));
         const std::string path = (dir / "empty").string(); // used as given: no extension added
-        ASSERT_TRUE(writePicture(path.c_str()));
+        ASSERT_TRUE(writePicture(path.c_str()).written);
         EXPECT_EQ(readFile(path), "P6\n# " + path + transformedSuffix + t.written + "\n255\n");
     }
 }
@@ -75,11 +76,11 @@ TEST_F(PictureTest, ZeroSizedPictureSavesTheHeaderAlone) {
 TEST_F(PictureTest, OddSizedPictureSurvivesARoundTrip) {
     paintRedOnBlue(101, 203);
     const std::string path = (dir / "round.ppm").string();
-    ASSERT_TRUE(writePicture(path.c_str()));
+    ASSERT_TRUE(writePicture(path.c_str()).written);
     EXPECT_EQ(std::filesystem::file_size(path),
               ("P6\n# " + path + transformedSuffix + "101 203\n255\n").size() + 101 * 203 * 3);
 
-    ASSERT_EQ(loadPicture(path.c_str()), LoadStatus::ok);
+    ASSERT_EQ(loadPicture(path.c_str()).status, LoadStatus::ok);
     ASSERT_EQ(picture.width, 101);
     ASSERT_EQ(picture.height, 203);
     EXPECT_EQ(picture.loadedRed[0][19], 255);
@@ -92,16 +93,16 @@ TEST_F(PictureTest, OddSizedPictureSurvivesARoundTrip) {
     // Writing what was read back gives the same file.
     const std::string first = readFile(path);
     transformPicture();
-    ASSERT_TRUE(writePicture(path.c_str()));
+    ASSERT_TRUE(writePicture(path.c_str()).written);
     EXPECT_EQ(readFile(path), first);
 }
 
 TEST_F(PictureTest, RendererFileSavedAgainDiffersOnlyInItsCommentLine) {
     const std::string original = patternFile(450, 450);
-    ASSERT_EQ(loadPicture(file("testinter.ppm", original).c_str()), LoadStatus::ok);
+    ASSERT_EQ(loadPicture(file("testinter.ppm", original).c_str()).status, LoadStatus::ok);
     transformPicture();
     const std::string path = (dir / "saved.ppm").string();
-    ASSERT_TRUE(writePicture(path.c_str()));
+    ASSERT_TRUE(writePicture(path.c_str()).written);
 
     std::string expected = original;
     expected.replace(3, 7, "# " + path + transformedSuffix);
@@ -111,11 +112,11 @@ TEST_F(PictureTest, RendererFileSavedAgainDiffersOnlyInItsCommentLine) {
 TEST_F(PictureTest, LineBreaksInThePathAreWrittenAsSpaces) {
     paintRedOnBlue(101, 203); // three-digit sizes, so that the file reads back
     const std::string path = (dir / "a\nb\rc\t\xE9.ppm").string();
-    ASSERT_TRUE(writePicture(path.c_str()));
+    ASSERT_TRUE(writePicture(path.c_str()).written);
     const std::string comment = "# " + (dir / "a b c\t\xE9.ppm").string() + transformedSuffix;
     EXPECT_EQ(readFile(path).substr(3, comment.size()), comment);
 
-    ASSERT_EQ(loadPicture(path.c_str()), LoadStatus::ok);
+    ASSERT_EQ(loadPicture(path.c_str()).status, LoadStatus::ok);
     EXPECT_EQ(picture.width, 101);
     EXPECT_EQ(picture.height, 203);
     EXPECT_EQ(picture.loadedRed[150][0], 255);
@@ -124,27 +125,27 @@ TEST_F(PictureTest, LineBreaksInThePathAreWrittenAsSpaces) {
 TEST_F(PictureTest, FailedWritesAreReported) {
     paintRedOnBlue(101, 203);
     const std::filesystem::path missing = dir / "no such directory" / "out.ppm";
-    errno = 0;
-    EXPECT_FALSE(writePicture(missing.string().c_str()));
-    EXPECT_EQ(errno, ENOENT);
+    const WriteResult missingFolder = writePicture(missing.string().c_str());
+    EXPECT_FALSE(missingFolder.written);
+    EXPECT_EQ(missingFolder.error, ENOENT);
     EXPECT_FALSE(std::filesystem::exists(missing));
 
     // A named pipe nobody reads: refused at once rather than waited on.
     const std::string fifo = (dir / "fifo.ppm").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     alarm(10); // a save that waits for ever ends the test program here
-    errno = 0;
-    EXPECT_FALSE(writePicture(fifo.c_str()));
+    const WriteResult pipe = writePicture(fifo.c_str());
     alarm(0);
-    EXPECT_EQ(errno, ENXIO);
+    EXPECT_FALSE(pipe.written);
+    EXPECT_EQ(pipe.error, ENXIO);
 
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full here";
-    errno = 0;
-    EXPECT_FALSE(writePicture("/dev/full"));
-    EXPECT_EQ(errno, ENOSPC);
+    const WriteResult full = writePicture("/dev/full");
+    EXPECT_FALSE(full.written);
+    EXPECT_EQ(full.error, ENOSPC);
     picture = PictureState{}; // even a header alone must be found unwritten
-    EXPECT_FALSE(writePicture("/dev/full"));
+    EXPECT_FALSE(writePicture("/dev/full").written);
 }
 
 TEST_F(PictureTest, FailedSaveLeavesTheOldFileWholeAndNoOtherFile) {
@@ -158,14 +159,12 @@ TEST_F(PictureTest, FailedSaveLeavesTheOldFileWholeAndNoOtherFile) {
     getrlimit(RLIMIT_FSIZE, &limit);
     const rlimit small{100 * 1024, limit.rlim_max};
     setrlimit(RLIMIT_FSIZE, &small);
-    errno = 0;
-    const bool saved = writePicture(old.c_str());
-    const int error = errno;
+    const WriteResult result = writePicture(old.c_str());
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, previousAction);
 
-    EXPECT_FALSE(saved);
-    EXPECT_EQ(error, EFBIG);
+    EXPECT_FALSE(result.written);
+    EXPECT_EQ(result.error, EFBIG);
     EXPECT_TRUE(readFile(old) == before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
                             std::filesystem::directory_iterator()),
@@ -179,7 +178,7 @@ TEST_F(PictureTest, SaveReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
     const std::filesystem::path link = dir / "link.ppm";
     std::filesystem::create_symlink(target, link);
 
-    ASSERT_TRUE(writePicture(link.c_str()));
+    ASSERT_TRUE(writePicture(link.c_str()).written);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(std::filesystem::read_symlink(link), target);
     EXPECT_EQ(readFile(target).substr(0, 3), "P6\n");

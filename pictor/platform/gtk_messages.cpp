@@ -1,16 +1,12 @@
-// The message loop's calls. PeekMessageA never blocks for long, but when nothing is waiting it
-// lets GTK's main context wait up to 10 ms for an event: a program that polls in a tight loop
-// then stays near 1 % of a processor instead of 100 %.
+// The message loop's calls. PeekMessageA lets GTK handle what has already arrived and never
+// waits; WaitMessage sleeps in GTK's main context until something happens (an X event, one of
+// GTK's own timers), so that an idle program uses no processor time. Messages are posted only
+// from within GTK's dispatching, on this one thread, so returning after each dispatch is enough
+// to see them.
 #include "gtk_window.h"
 #include "message_queue.h"
 
 #include <vector>
-
-namespace {
-
-const int idleWaitMs = 10;
-
-} // namespace
 
 MessageQueue &threadQueue() {
     static MessageQueue queue;
@@ -30,8 +26,9 @@ void iterateToolkit(int maxWaitMs) {
                                          static_cast<gint>(fds.size()))) >
            static_cast<gint>(fds.size()))
         fds.resize(static_cast<std::size_t>(count));
-    // Sources that are ready already make the timeout 0; GTK's own timers shorten it.
-    if (timeout < 0 || timeout > maxWaitMs)
+    // Sources that are ready already make the timeout 0; GTK's own timers shorten it, and
+    // GLib's -1 (no timer at all) waits for the next event.
+    if (maxWaitMs >= 0 && (timeout < 0 || timeout > maxWaitMs))
         timeout = maxWaitMs;
     g_main_context_get_poll_func(context)(fds.data(), static_cast<guint>(count), timeout);
     if (g_main_context_check(context, priority, fds.data(), count))
@@ -41,7 +38,7 @@ void iterateToolkit(int maxWaitMs) {
 
 void runModalLoop(const bool *done) {
     while (!*done) {
-        iterateToolkit(idleWaitMs);
+        iterateToolkit(-1); // the dialog's answer comes from a GTK signal
         // Win32's modal loops dispatch the paint messages of the windows behind the dialog.
         MSG message{};
         if (!*done && threadQueue().take(message, PM_NOREMOVE) && message.message == WM_PAINT)
@@ -55,8 +52,14 @@ BOOL WINAPI PeekMessageA(MSG *message, HWND, UINT, UINT, UINT remove) {
         return FALSE;
     if (threadQueue().take(*message, remove))
         return TRUE;
-    iterateToolkit(idleWaitMs);
+    iterateToolkit(0);
     return threadQueue().take(*message, remove) ? TRUE : FALSE;
+}
+
+BOOL WINAPI WaitMessage() {
+    if (!threadQueue().waiting())
+        iterateToolkit(-1);
+    return TRUE;
 }
 
 BOOL WINAPI TranslateMessage(const MSG *) {

@@ -36,6 +36,10 @@ void MessageQueue::forget(HWND window) {
                   posted_.end());
 }
 
+bool MessageQueue::waiting() const {
+    return !posted_.empty() || quitPosted_ || !needPaint_.empty();
+}
+
 bool MessageQueue::take(MSG &out, UINT removeOption) {
     const bool remove = (removeOption & PM_REMOVE) != 0;
     if (!posted_.empty()) {

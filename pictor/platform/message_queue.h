@@ -19,6 +19,9 @@ class MessageQueue {
     // Drops the window's paint need and the messages posted to it (it was destroyed).
     void forget(HWND window);
 
+    // Whether take would give a message: one posted, the quit message or a paint need.
+    bool waiting() const;
+
     // Takes the next message into out; with PM_NOREMOVE it stays in the queue.
     // Returns false when nothing is waiting.
     bool take(MSG &out, UINT removeOption);

@@ -205,6 +205,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // Messages.
 BOOL WINAPI PeekMessageA(MSG *message, HWND window, UINT filterMin, UINT filterMax, UINT remove);
+BOOL WINAPI WaitMessage();
 BOOL WINAPI TranslateMessage(const MSG *message);
 LRESULT WINAPI DispatchMessageA(const MSG *message);
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

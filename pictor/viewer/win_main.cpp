@@ -38,12 +38,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     ShowWindow(mainWindow, SW_SHOWDEFAULT);
     UpdateWindow(mainWindow);
 
-    // Polls without waiting in this loop; WM_QUIT is dispatched too (it reaches no window).
+    // WM_QUIT is dispatched too (it reaches no window). With nothing waiting the loop sleeps
+    // until the next message instead of polling: an idle viewer uses no processor.
     MSG message{};
     while (message.message != WM_QUIT) {
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
+        } else {
+            WaitMessage();
         }
     }
     UnregisterClassA(className, instance);

@@ -88,6 +88,14 @@ BOOL WINAPI PeekMessageA(MSG *message, HWND window, UINT filterMin, UINT filterM
     return FALSE;
 }
 
+BOOL WINAPI WaitMessage() {
+    FakePlatform &f = fake();
+    f.calls.push_back("wait");
+    f.waiting.insert(f.waiting.end(), f.arriving.begin(), f.arriving.end());
+    f.arriving.clear();
+    return TRUE;
+}
+
 BOOL WINAPI TranslateMessage(const MSG *message) {
     fake().calls.push_back("translate " + std::to_string(message->message));
     return FALSE;

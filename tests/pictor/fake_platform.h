@@ -19,8 +19,10 @@ struct FakePlatform {
     HMENU createdMenu = nullptr;
     std::vector<std::string> unregistered;
 
-    // The message loop: PeekMessageA hands out these, then WM_QUIT once PostQuitMessage ran.
+    // The message loop: PeekMessageA hands out these, then WM_QUIT once PostQuitMessage ran;
+    // WaitMessage (recorded as "wait") moves the arriving ones into waiting.
     std::deque<MSG> waiting;
+    std::deque<MSG> arriving;
     bool quitPosted = false;
     int quitCode = -1;
     int emptyPolls = 0;

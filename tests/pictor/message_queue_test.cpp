@@ -11,7 +11,25 @@ HWND windowB() { return reinterpret_cast<HWND>(0x2000); }
 TEST(MessageQueue, EmptyQueueGivesNothing) {
     MessageQueue queue;
     MSG message{};
+    EXPECT_FALSE(queue.waiting());
     EXPECT_FALSE(queue.take(message, PM_REMOVE));
+}
+
+TEST(MessageQueue, WaitingWhileAPostedMessageTheQuitOrAPaintNeedIsThere) {
+    MessageQueue queue;
+    MSG message{};
+    queue.post(windowA(), WM_COMMAND, 40006, 0);
+    EXPECT_TRUE(queue.waiting());
+    queue.take(message, PM_REMOVE);
+    EXPECT_FALSE(queue.waiting());
+    queue.postQuit(0);
+    EXPECT_TRUE(queue.waiting());
+    queue.take(message, PM_REMOVE);
+    EXPECT_FALSE(queue.waiting());
+    queue.invalidate(windowA());
+    EXPECT_TRUE(queue.waiting());
+    queue.validate(windowA());
+    EXPECT_FALSE(queue.waiting());
 }
 
 TEST(MessageQueue, PostedMessagesComeFirstInOrderThenQuitThenPaint) {

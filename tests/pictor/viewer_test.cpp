@@ -86,14 +86,15 @@ TEST_F(Viewer, FailedRegistrationOrCreationEndsWithOne) {
     EXPECT_TRUE(fake().unregistered.empty()); // the class stays registered
 }
 
-TEST_F(Viewer, LoopTranslatesAndDispatchesEveryMessageWmQuitIncluded) {
+TEST_F(Viewer, LoopWaitsWhenIdleAndTranslatesAndDispatchesEveryMessageWmQuitIncluded) {
     MSG destroy{};
     destroy.hwnd = fakeWindow();
     destroy.message = WM_DESTROY;
-    fake().waiting.push_back(destroy);
+    fake().arriving.push_back(destroy);
     EXPECT_EQ(WinMain(instance(), nullptr, nullptr, 0), 0);
-    const std::vector<std::string> expected = {
-        "show 10", "update", "translate 2", "dispatch 2", "quit 0", "translate 18", "dispatch 18"};
+    const std::vector<std::string> expected = {"show 10",      "update",     "wait",
+                                               "translate 2",  "dispatch 2", "quit 0",
+                                               "translate 18", "dispatch 18"};
     EXPECT_EQ(fake().calls, expected);
 }
 

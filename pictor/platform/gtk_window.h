@@ -4,12 +4,13 @@
 
 #include "pixel_image.h"
 #include "win32.h"
-#include "window_classes.h"
+#include "window_class.h"
 
 #include <gtk/gtk.h>
 
 struct HWND__ {
-    WindowClass *windowClass = nullptr;
+    WNDPROC procedure = nullptr; // the class's, as is the background
+    COLORREF background = 0;
     GtkWidget *window = nullptr;
     GtkWidget *area = nullptr; // the client area
     HDC__ surface;             // what the client area shows

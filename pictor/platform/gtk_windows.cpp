@@ -68,7 +68,7 @@ LRESULT sendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND__ *w = liveWindow(window);
     if (w == nullptr)
         return 0;
-    return w->windowClass->procedure(window, message, wParam, lParam);
+    return w->procedure(window, message, wParam, lParam);
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
@@ -79,13 +79,14 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
 
 HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
-    WindowClass *windowClass = findWindowClass(className);
+    const WindowClass *windowClass = findWindowClass(className);
     if (windowClass == nullptr || !toolkitStarted())
         return nullptr;
 
     auto owned = std::make_unique<HWND__>();
     HWND window = owned.get();
-    window->windowClass = windowClass;
+    window->procedure = windowClass->procedure;
+    window->background = brushColour(windowClass->background);
     GtkWidget *menuBar = nullptr;
     if (windowClass->menuName != nullptr) {
         menuBar = buildMenuBar(windowClass->menuName, window);
@@ -93,7 +94,6 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
             return nullptr; // the class names a menu the program lacks
     }
     windows().push_back(std::move(owned));
-    ++windowClass->windowCount;
 
     window->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window->window), windowName != nullptr ? windowName : "");
@@ -128,7 +128,6 @@ BOOL WINAPI DestroyWindow(HWND window) {
         return FALSE;
     sendToWindow(window, WM_DESTROY, 0, 0);
     threadQueue().forget(window);
-    --w->windowClass->windowCount;
     gtk_widget_destroy(w->window);
     auto &all = windows();
     all.erase(

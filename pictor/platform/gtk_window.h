@@ -15,7 +15,7 @@ struct HWND__ {
     GtkWidget *area = nullptr; // the client area
     HDC__ surface;             // what the client area shows
     bool eraseBeforePaint = true;
-    // The outer size asked for, frame included; 0 when the toolkit chose the size.
+    // The outer size asked for, frame included.
     int outerWidth = 0;
     int outerHeight = 0;
 };

@@ -30,10 +30,6 @@ MessageQueue &threadQueue();
 // Sends a message straight to the window's procedure, as Win32's SendMessage does.
 LRESULT sendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs one pass of GTK's main context, waiting at most maxWaitMs for an event (no limit when
-// negative).
-void iterateToolkit(int maxWaitMs);
-
 // Runs GTK until *done is set, painting the windows that need it on the way: the nested loop
 // of a modal dialog.
 void runModalLoop(const bool *done);

@@ -13,20 +13,16 @@ namespace {
 
 std::unique_ptr<HWND__> theWindow;
 
-// GTK is started with the first window; without a display that fails and says why once.
+// GTK is started with the window; without a display that fails and says why.
 bool toolkitStarted() {
-    static int state = 0; // 0 not tried, 1 started, -1 failed
-    if (state == 0) {
-        state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
-        if (state < 0) {
-            const char *display = std::getenv("DISPLAY");
-            const std::string why = display == nullptr || *display == '\0'
-                                        ? std::string("no display (DISPLAY is not set)")
-                                        : std::string("cannot open display ") + display;
-            std::fprintf(stderr, "%s: cannot open a window: %s\n", g_get_prgname(), why.c_str());
-        }
-    }
-    return state > 0;
+    if (gtk_init_check(nullptr, nullptr))
+        return true;
+    const char *display = std::getenv("DISPLAY");
+    const std::string why = display == nullptr || *display == '\0'
+                                ? std::string("no display (DISPLAY is not set)")
+                                : std::string("cannot open display ") + display;
+    std::fprintf(stderr, "%s: cannot open a window: %s\n", g_get_prgname(), why.c_str());
+    return false;
 }
 
 gboolean onDeleteEvent(GtkWidget *, GdkEvent *, gpointer window) {

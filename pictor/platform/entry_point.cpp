@@ -4,7 +4,6 @@
 #include <glib.h>
 
 #include <csignal>
-#include <string>
 
 int main(int argc, char **argv) {
     // A file size limit then fails the write with EFBIG, which Save as reports, instead of
@@ -15,10 +14,7 @@ int main(int argc, char **argv) {
     g_set_prgname(name);
     g_free(name);
 
-    std::string commandLine;
-    for (int i = 1; i < argc; ++i)
-        commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
-    static char module; // the instance handle only has to be distinct and non-null
-    return WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, commandLine.data(),
-                   SW_SHOWDEFAULT);
+    static char module;             // the instance handle only has to be distinct and non-null
+    static char commandLine[] = ""; // the viewer takes no arguments
+    return WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, commandLine, SW_SHOWDEFAULT);
 }

@@ -9,7 +9,7 @@
 
 struct FileFilter {
     std::string name;
-    std::vector<std::string> patterns; // "*.ppm;*.pnm" gives two patterns
+    std::string pattern; // one pattern, such as "*.ppm"
 };
 
 struct FileDialogRequest {
@@ -23,8 +23,8 @@ struct FileDialogRequest {
 bool dialogSizeAccepted(DWORD structSize);
 
 // Reads the title, the filter list (pairs of strings, ended by an empty string) and the flags.
-FileDialogRequest describeFileDialog(const OPENFILENAMEA &dialog, bool forSaving);
+FileDialogRequest describeFileDialog(const OPENFILENAMEA &dialog);
 
-// Copies path and its terminating zero into the caller's buffer and sets the name and extension
-// offsets. False, with the buffer left as it was, when it does not fit in nMaxFile bytes.
+// Copies path and its terminating zero into the caller's buffer. False, with the buffer left as
+// it was, when it does not fit in nMaxFile bytes.
 bool storeChosenPath(OPENFILENAMEA &dialog, const std::string &path);

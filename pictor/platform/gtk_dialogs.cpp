@@ -114,7 +114,7 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
         lastDialogError = CDERR_STRUCTSIZE;
         return FALSE;
     }
-    const FileDialogRequest request = describeFileDialog(*dialog, forSaving);
+    const FileDialogRequest request = describeFileDialog(*dialog);
     ModalDialog chooser(gtk_file_chooser_dialog_new(
         request.title.c_str(), ownerWindow(dialog->hwndOwner),
         forSaving ? GTK_FILE_CHOOSER_ACTION_SAVE : GTK_FILE_CHOOSER_ACTION_OPEN, "_Annuler",
@@ -125,8 +125,7 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
     for (const FileFilter &filter : request.filters) {
         GtkFileFilter *gtkFilter = gtk_file_filter_new();
         gtk_file_filter_set_name(gtkFilter, filter.name.c_str());
-        for (const std::string &pattern : filter.patterns)
-            addCaselessPattern(gtkFilter, pattern);
+        addCaselessPattern(gtkFilter, filter.pattern);
         gtk_file_chooser_add_filter(files, gtkFilter);
     }
 
@@ -151,10 +150,6 @@ GtkMessageType messageType(UINT type) {
     switch (type & 0xF0) {
     case MB_ICONERROR:
         return GTK_MESSAGE_ERROR;
-    case MB_ICONQUESTION:
-        return GTK_MESSAGE_QUESTION;
-    case MB_ICONWARNING:
-        return GTK_MESSAGE_WARNING;
     case MB_ICONINFORMATION:
         return GTK_MESSAGE_INFO;
     default:

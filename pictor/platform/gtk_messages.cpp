@@ -6,39 +6,22 @@
 #include "gtk_window.h"
 #include "message_queue.h"
 
-#include <vector>
-
 MessageQueue &threadQueue() {
     static MessageQueue queue;
     return queue;
 }
 
-void iterateToolkit(int maxWaitMs) {
-    GMainContext *context = g_main_context_default();
-    if (!g_main_context_acquire(context))
-        return;
-    static std::vector<GPollFD> fds(16);
-    gint priority = 0;
-    g_main_context_prepare(context, &priority);
-    gint timeout = 0;
-    gint count = 0;
-    while ((count = g_main_context_query(context, priority, &timeout, fds.data(),
-                                         static_cast<gint>(fds.size()))) >
-           static_cast<gint>(fds.size()))
-        fds.resize(static_cast<std::size_t>(count));
-    // Sources that are ready already make the timeout 0; GTK's own timers shorten it, and
-    // GLib's -1 (no timer at all) waits for the next event.
-    if (maxWaitMs >= 0 && (timeout < 0 || timeout > maxWaitMs))
-        timeout = maxWaitMs;
-    g_main_context_get_poll_func(context)(fds.data(), static_cast<guint>(count), timeout);
-    if (g_main_context_check(context, priority, fds.data(), count))
-        g_main_context_dispatch(context);
-    g_main_context_release(context);
-}
+namespace {
+
+// One pass of GTK's main context: handles what has arrived, or first sleeps until something
+// does when asked to wait.
+void iterateToolkit(bool wait) { g_main_context_iteration(nullptr, wait ? TRUE : FALSE); }
+
+} // namespace
 
 void runModalLoop(const bool *done) {
     while (!*done) {
-        iterateToolkit(-1); // the dialog's answer comes from a GTK signal
+        iterateToolkit(true); // the dialog's answer comes from a GTK signal
         // Win32's modal loops dispatch the paint messages of the windows behind the dialog.
         MSG message{};
         if (!*done && threadQueue().take(message, PM_NOREMOVE) && message.message == WM_PAINT)
@@ -52,13 +35,13 @@ BOOL WINAPI PeekMessageA(MSG *message, HWND, UINT, UINT, UINT remove) {
         return FALSE;
     if (threadQueue().take(*message, remove))
         return TRUE;
-    iterateToolkit(0);
+    iterateToolkit(false);
     return threadQueue().take(*message, remove) ? TRUE : FALSE;
 }
 
 BOOL WINAPI WaitMessage() {
     if (!threadQueue().waiting())
-        iterateToolkit(-1);
+        iterateToolkit(true);
     return TRUE;
 }
 

@@ -6,12 +6,6 @@
 
 namespace {
 
-COLORREF background(HWND__ *w) {
-    COLORREF colour = RGB(255, 255, 255);
-    brushColour(w->windowClass->background, colour);
-    return colour;
-}
-
 void onSizeAllocate(GtkWidget *, GdkRectangle *size, gpointer window) {
     HWND__ *w = static_cast<HWND__ *>(window);
     if (size->width == w->surface.image.width() && size->height == w->surface.image.height())
@@ -22,7 +16,7 @@ void onSizeAllocate(GtkWidget *, GdkRectangle *size, gpointer window) {
 
 gboolean onDraw(GtkWidget *, cairo_t *cr, gpointer window) {
     HWND__ *w = static_cast<HWND__ *>(window);
-    const COLORREF colour = background(w);
+    const COLORREF colour = w->background;
     cairo_set_source_rgb(cr, (colour & 0xFF) / 255.0, ((colour >> 8) & 0xFF) / 255.0,
                          ((colour >> 16) & 0xFF) / 255.0);
     cairo_paint(cr); // until the first paint the client area shows the background
@@ -64,9 +58,9 @@ HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT *paint) {
     const int width = gtk_widget_get_allocated_width(w->area);
     const int height = gtk_widget_get_allocated_height(w->area);
     if (width != image.width() || height != image.height()) {
-        image.reset(width, height, background(w));
+        image.reset(width, height, w->background);
     } else if (w->eraseBeforePaint) {
-        image.fill(background(w));
+        image.fill(w->background);
     }
     w->eraseBeforePaint = false;
     threadQueue().validate(window);

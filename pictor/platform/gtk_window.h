@@ -4,17 +4,18 @@
 
 #include "pixel_image.h"
 #include "win32.h"
-#include "window_classes.h"
+#include "window_class.h"
 
 #include <gtk/gtk.h>
 
 struct HWND__ {
-    WindowClass *windowClass = nullptr;
+    WNDPROC procedure = nullptr; // the class's, as is the background
+    COLORREF background = 0;
     GtkWidget *window = nullptr;
     GtkWidget *area = nullptr; // the client area
     HDC__ surface;             // what the client area shows
     bool eraseBeforePaint = true;
-    // The outer size asked for, frame included; 0 when the toolkit chose the size.
+    // The outer size asked for, frame included.
     int outerWidth = 0;
     int outerHeight = 0;
 };
@@ -28,10 +29,6 @@ MessageQueue &threadQueue();
 
 // Sends a message straight to the window's procedure, as Win32's SendMessage does.
 LRESULT sendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Runs one pass of GTK's main context, waiting at most maxWaitMs for an event (no limit when
-// negative).
-void iterateToolkit(int maxWaitMs);
 
 // Runs GTK until *done is set, painting the windows that need it on the way: the nested loop
 // of a modal dialog.

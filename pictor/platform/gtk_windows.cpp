@@ -1,4 +1,5 @@
-// Window creation and destruction, and the default processing of messages.
+// Window creation and destruction, and the default processing of messages. The viewer has one
+// window, so the layer keeps one.
 #include "gtk_window.h"
 #include "message_queue.h"
 
@@ -7,29 +8,21 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace {
 
-std::vector<std::unique_ptr<HWND__>> &windows() {
-    static std::vector<std::unique_ptr<HWND__>> live;
-    return live;
-}
+std::unique_ptr<HWND__> theWindow;
 
-// GTK is started with the first window; without a display that fails and says why once.
+// GTK is started with the window; without a display that fails and says why.
 bool toolkitStarted() {
-    static int state = 0; // 0 not tried, 1 started, -1 failed
-    if (state == 0) {
-        state = gtk_init_check(nullptr, nullptr) ? 1 : -1;
-        if (state < 0) {
-            const char *display = std::getenv("DISPLAY");
-            const std::string why = display == nullptr || *display == '\0'
-                                        ? std::string("no display (DISPLAY is not set)")
-                                        : std::string("cannot open display ") + display;
-            std::fprintf(stderr, "%s: cannot open a window: %s\n", g_get_prgname(), why.c_str());
-        }
-    }
-    return state > 0;
+    if (gtk_init_check(nullptr, nullptr))
+        return true;
+    const char *display = std::getenv("DISPLAY");
+    const std::string why = display == nullptr || *display == '\0'
+                                ? std::string("no display (DISPLAY is not set)")
+                                : std::string("cannot open display ") + display;
+    std::fprintf(stderr, "%s: cannot open a window: %s\n", g_get_prgname(), why.c_str());
+    return false;
 }
 
 gboolean onDeleteEvent(GtkWidget *, GdkEvent *, gpointer window) {
@@ -58,17 +51,14 @@ gboolean onFirstMap(GtkWidget *widget, GdkEvent *, gpointer window) {
 } // namespace
 
 HWND__ *liveWindow(HWND handle) {
-    for (const auto &w : windows())
-        if (w.get() == handle)
-            return handle;
-    return nullptr;
+    return handle != nullptr && handle == theWindow.get() ? handle : nullptr;
 }
 
 LRESULT sendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     HWND__ *w = liveWindow(window);
     if (w == nullptr)
         return 0;
-    return w->windowClass->procedure(window, message, wParam, lParam);
+    return w->procedure(window, message, wParam, lParam);
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
@@ -79,34 +69,31 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
 
 HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
-    WindowClass *windowClass = findWindowClass(className);
-    if (windowClass == nullptr || !toolkitStarted())
+    const WindowClass *windowClass = findWindowClass(className);
+    if (windowClass == nullptr || theWindow != nullptr || !toolkitStarted())
         return nullptr;
 
     auto owned = std::make_unique<HWND__>();
     HWND window = owned.get();
-    window->windowClass = windowClass;
+    window->procedure = windowClass->procedure;
+    window->background = brushColour(windowClass->background);
     GtkWidget *menuBar = nullptr;
     if (windowClass->menuName != nullptr) {
         menuBar = buildMenuBar(windowClass->menuName, window);
         if (menuBar == nullptr)
             return nullptr; // the class names a menu the program lacks
     }
-    windows().push_back(std::move(owned));
-    ++windowClass->windowCount;
+    theWindow = std::move(owned);
 
     window->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window->window), windowName != nullptr ? windowName : "");
     // The outer size includes the menu bar, as Win32's includes frame and menu; the frame's
     // share is taken once it is known.
-    if (width != CW_USEDEFAULT && height != CW_USEDEFAULT) {
-        gtk_window_set_default_size(GTK_WINDOW(window->window), width, height);
-        window->outerWidth = width;
-        window->outerHeight = height;
-        g_signal_connect(window->window, "map-event", G_CALLBACK(onFirstMap), window);
-    }
-    if (x != CW_USEDEFAULT && y != CW_USEDEFAULT)
-        gtk_window_move(GTK_WINDOW(window->window), x, y);
+    gtk_window_set_default_size(GTK_WINDOW(window->window), width, height);
+    window->outerWidth = width;
+    window->outerHeight = height;
+    g_signal_connect(window->window, "map-event", G_CALLBACK(onFirstMap), window);
+    gtk_window_move(GTK_WINDOW(window->window), x, y);
     g_signal_connect(window->window, "delete-event", G_CALLBACK(onDeleteEvent), window);
 
     GtkWidget *box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
@@ -128,25 +115,18 @@ BOOL WINAPI DestroyWindow(HWND window) {
         return FALSE;
     sendToWindow(window, WM_DESTROY, 0, 0);
     threadQueue().forget(window);
-    --w->windowClass->windowCount;
     gtk_widget_destroy(w->window);
-    auto &all = windows();
-    all.erase(
-        std::remove_if(all.begin(), all.end(),
-                       [window](const std::unique_ptr<HWND__> &p) { return p.get() == window; }),
-        all.end());
+    theWindow.reset();
     return TRUE;
 }
 
-BOOL WINAPI ShowWindow(HWND window, int showCommand) {
+BOOL WINAPI ShowWindow(HWND window, int) {
+    // Every show command the viewer gives shows the window.
     HWND__ *w = liveWindow(window);
     if (w == nullptr)
         return FALSE;
     const BOOL wasVisible = gtk_widget_get_visible(w->window);
-    if (showCommand == SW_HIDE)
-        gtk_widget_hide(w->window);
-    else
-        gtk_widget_show_all(w->window);
+    gtk_widget_show_all(w->window);
     return wasVisible;
 }
 
@@ -163,12 +143,6 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        BeginPaint(window, &paint); // erases and validates
-        EndPaint(window, &paint);
-        return 0;
-    }
     default:
         return 0;
     }

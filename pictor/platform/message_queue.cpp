@@ -3,12 +3,7 @@
 #include <algorithm>
 
 void MessageQueue::post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MSG entry{};
-    entry.hwnd = window;
-    entry.message = message;
-    entry.wParam = wParam;
-    entry.lParam = lParam;
-    posted_.push_back(entry);
+    posted_.push_back(MSG{window, message, wParam, lParam, 0, POINT{0, 0}});
 }
 
 void MessageQueue::postQuit(int exitCode) {

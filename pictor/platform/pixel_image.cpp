@@ -9,10 +9,6 @@ std::uint32_t toWord(COLORREF colour) {
     return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
 }
 
-COLORREF toColour(std::uint32_t word) {
-    return ((word >> 16) & 0xFFu) | (word & 0xFF00u) | ((word & 0xFFu) << 16);
-}
-
 } // namespace
 
 void PixelImage::reset(int width, int height, COLORREF colour) {
@@ -33,11 +29,4 @@ COLORREF PixelImage::set(int x, int y, COLORREF colour) {
     pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
             static_cast<std::size_t>(x)] = toWord(shown);
     return shown;
-}
-
-COLORREF PixelImage::get(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
-        return CLR_INVALID;
-    return toColour(pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                            static_cast<std::size_t>(x)]);
 }

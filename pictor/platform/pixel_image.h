@@ -20,8 +20,6 @@ class PixelImage {
 
     // Sets one pixel and returns the colour set, or CLR_INVALID outside the image.
     COLORREF set(int x, int y, COLORREF colour);
-    // The colour at (x, y), or CLR_INVALID outside the image.
-    COLORREF get(int x, int y) const;
 
   private:
     int width_ = 0;

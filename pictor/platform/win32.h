@@ -15,7 +15,6 @@ typedef unsigned char BYTE;
 typedef std::uint16_t WORD;
 typedef std::uint32_t DWORD;
 typedef unsigned int UINT;
-typedef int INT;
 typedef long LONG;
 typedef std::intptr_t INT_PTR;
 typedef std::uintptr_t UINT_PTR;
@@ -62,37 +61,22 @@ struct RECT {
 // Resource identifiers: a small integer passed where a name is expected.
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<WORD>(i))))
 #define IS_INTRESOURCE(r) ((reinterpret_cast<UINT_PTR>(r) >> 16) == 0)
-#define LOWORD(l) (static_cast<WORD>(static_cast<UINT_PTR>(l) & 0xffff))
-#define HIWORD(l) (static_cast<WORD>((static_cast<UINT_PTR>(l) >> 16) & 0xffff))
 #define RGB(r, g, b)                                                                               \
     (static_cast<COLORREF>(static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8) | \
                            (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
 
 // Messages.
-#define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
-#define WM_ERASEBKGND 0x0014
 #define WM_COMMAND 0x0111
 
 // Class styles, window styles, show commands.
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
-#define WS_OVERLAPPED 0x00000000L
-#define WS_MAXIMIZEBOX 0x00010000L
-#define WS_MINIMIZEBOX 0x00020000L
-#define WS_THICKFRAME 0x00040000L
-#define WS_SYSMENU 0x00080000L
-#define WS_CAPTION 0x00C00000L
+#define WS_OVERLAPPEDWINDOW 0x00CF0000L // caption, system menu, sizing frame, min and max boxes
 #define WS_VISIBLE 0x10000000L
-#define WS_OVERLAPPEDWINDOW                                                                        \
-    (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
-#define CW_USEDEFAULT (static_cast<int>(0x80000000))
-#define SW_HIDE 0
-#define SW_SHOWNORMAL 1
-#define SW_SHOW 5
 #define SW_SHOWDEFAULT 10
 
 // PeekMessage options.
@@ -102,12 +86,7 @@ struct RECT {
 // Message box types and results.
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
-#define MB_ICONQUESTION 0x00000020L
-#define MB_ICONWARNING 0x00000030L
 #define MB_ICONINFORMATION 0x00000040L
-#define MB_ICONHAND MB_ICONERROR
-#define MB_ICONEXCLAMATION MB_ICONWARNING
-#define MB_ICONASTERISK MB_ICONINFORMATION
 #define IDOK 1
 
 // What SetPixel returns for a pixel it could not set.
@@ -187,7 +166,6 @@ typedef OPENFILENAMEA *LPOPENFILENAMEA;
 
 // CommDlgExtendedError values.
 #define CDERR_STRUCTSIZE 0x0001
-#define CDERR_INITIALIZATION 0x0002
 #define FNERR_INVALIDFILENAME 0x3002
 #define FNERR_BUFFERTOOSMALL 0x3003
 

@@ -3,19 +3,21 @@
 #   windows-i686, windows-x86_64  kelvotrace.exe and pictor.exe (mingw-w64), then checks each:
 #       a program for the right machine, console (kelvotrace) or windowed (pictor), importing
 #       only system DLLs: KERNEL32, the C runtime (msvcrt or the UCRT api sets), and for pictor
-#       user32, gdi32, comdlg32; pictor carries the French menu resource. Then packs and
-#       checks the zip a Windows user gets.
+#       user32, gdi32, comdlg32; pictor carries the French menu resource, the very menu that
+#       MENU_LISTING (the layer's menu table, listed) prints. Then packs and checks the zip a
+#       Windows user gets.
 #   linux-i386       kelvotrace with g++ -m32 (gcc-12-multilib)
 #   linux-aarch64    kelvotrace for 64-bit ARM (g++-aarch64-linux-gnu)
-# Usage: cross_build.sh SOURCE_DIR BUILD_DIR PLATFORM
+# Usage: cross_build.sh SOURCE_DIR BUILD_DIR PLATFORM [MENU_LISTING, for windows-*]
 set -euo pipefail
-source_dir=$1 build_dir=$2 platform=$3
+source_dir=$1 build_dir=$2 platform=$3 menu_listing=${4:-}
 
 options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKELVO_SANITIZE=OFF -DKELVO_BENCH=OFF
     -DKELVO_FUZZ=OFF)
 case $platform in
     windows-i686 | windows-x86_64)
         arch=${platform#windows-}
+        [ -x "$menu_listing" ] || { echo "$platform needs the menu listing program" >&2; exit 2; }
         options+=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-$arch.cmake")
         targets=(kelvotrace pictor) ;;
     linux-i386)
@@ -69,12 +71,13 @@ check_exe() {
 check_exe "$build_dir/kelvotrace/kelvotrace.exe" "Windows CUI"
 check_exe "$build_dir/pictor/pictor.exe" "Windows GUI" user32.dll gdi32.dll comdlg32.dll
 
-# The menu resource is compiled in: identifier 101, French (France) (primary 12, sublanguage 1).
+# The menu resource is compiled in, French (France) (primary 12, sublanguage 1), and holds the
+# same items and identifiers as the table the Linux layer builds its menu from.
 exe=$build_dir/pictor/pictor.exe
 resources=$("$arch-w64-mingw32-windres" -i "$exe" -O rc)
-grep -q '^LANGUAGE 12, 1$' <<<"$resources" && grep -q '^101 MENU$' <<<"$resources" &&
-    grep -q 'MENUITEM "Ouvrir", 40006' <<<"$resources" ||
-    { echo "no French menu 101 in $exe" >&2; status=1; }
+grep -q '^LANGUAGE 12, 1$' <<<"$resources" || { echo "no French menu in $exe" >&2; status=1; }
+diff -u <("$menu_listing") <(sed -n '/^[0-9]* MENU$/,/^END$/p' <<<"$resources") >&2 ||
+    { echo "the menu of $exe differs from the Linux layer's table" >&2; status=1; }
 
 # --- The zip a Windows user gets: one folder named after the package and the architecture
 # (kelvotrace-VERSION-win32 or -win64) holding both programs and README.txt.

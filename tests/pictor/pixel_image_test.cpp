@@ -11,7 +11,6 @@ TEST(PixelImage, ColourValueBecomesTheRgb24WordCairoShows) {
     // colour = red + 256 * green + 65536 * blue
     EXPECT_EQ(image.set(2, 1, 0x11 + 256 * 0x22 + 65536 * 0x33), 0x332211u);
     EXPECT_EQ(image.data()[1 * 3 + 2], 0x112233u); // 0x00RRGGBB
-    EXPECT_EQ(image.get(2, 1), 0x332211u);
     EXPECT_EQ(image.data()[0], 0xC8C8C8u);
 }
 
@@ -28,10 +27,8 @@ TEST(PixelImage, PixelsOutsideAreClippedAndNothingElseChanges) {
     EXPECT_EQ(image.set(4, 0, RGB(9, 9, 9)), CLR_INVALID);
     EXPECT_EQ(image.set(0, 3, RGB(9, 9, 9)), CLR_INVALID);
     EXPECT_EQ(image.set(-1, 0, RGB(9, 9, 9)), CLR_INVALID);
-    EXPECT_EQ(image.get(0, -1), CLR_INVALID);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(image.get(x, y), RGB(1, 2, 3));
+    for (int i = 0; i < 4 * 3; ++i)
+        EXPECT_EQ(image.data()[i], 0x010203u);
 }
 
 TEST(PixelImage, ResetAndFillEraseEveryPixel) {
@@ -39,7 +36,7 @@ TEST(PixelImage, ResetAndFillEraseEveryPixel) {
     image.reset(2, 2, RGB(0, 0, 0));
     image.set(1, 1, RGB(5, 6, 7));
     image.fill(RGB(200, 200, 200));
-    EXPECT_EQ(image.get(1, 1), RGB(200, 200, 200));
+    EXPECT_EQ(image.data()[1 * 2 + 1], 0xC8C8C8u);
     image.reset(0, 5, RGB(0, 0, 0));
     EXPECT_EQ(image.width(), 0);
     EXPECT_EQ(image.set(0, 0, 1), CLR_INVALID);

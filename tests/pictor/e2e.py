@@ -102,15 +102,23 @@ class WindowManager:
         if self.name is None:
             return self
         env = dict(os.environ, DISPLAY=self.display)
-        self.process = subprocess.Popen([self.name], env=env, stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.monotonic() + 10  # it announces itself on the root window
-        while "window id #" not in run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], 5, env)[1]:
-            check(time.monotonic() < deadline and self.process.poll() is None,
-                  "%s did not start" % self.name)
-            time.sleep(0.1)
-        time.sleep(0.5)
-        return self
+        # On a loaded machine the manager has been seen, now and then, not to come up: start it
+        # again, at most three times, and show what it said.
+        for attempt in range(3):
+            log = tempfile.TemporaryFile()
+            self.process = subprocess.Popen([self.name], env=env, stdin=subprocess.DEVNULL,
+                                            stdout=log, stderr=log)
+            deadline = time.monotonic() + 20  # it announces itself on the root window
+            while self.process.poll() is None and time.monotonic() < deadline:
+                if "window id #" in run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], 5, env)[1]:
+                    time.sleep(0.5)
+                    return self
+                time.sleep(0.1)
+            self.process.kill()
+            self.process.wait()
+            log.seek(0)
+            print("%s did not start: %s" % (self.name, log.read().decode("utf-8", "replace")))
+        check(False, "%s did not start" % self.name)
 
     def __exit__(self, *exc):
         if self.name is not None:

@@ -8,7 +8,8 @@
 #       Windows user gets.
 #   linux-i386       kelvotrace with g++ -m32 (gcc-12-multilib)
 #   linux-aarch64    kelvotrace for 64-bit ARM (g++-aarch64-linux-gnu)
-# Usage: cross_build.sh SOURCE_DIR BUILD_DIR PLATFORM [MENU_LISTING, for windows-*]
+# Usage: cross_build.sh SOURCE_DIR BUILD_DIR PLATFORM [MENU_LISTING]   (the suite always passes
+# MENU_LISTING for windows-*: build/gcc/tests/pictor/pictor_menu_listing)
 set -euo pipefail
 source_dir=$1 build_dir=$2 platform=$3 menu_listing=${4:-}
 
@@ -17,7 +18,6 @@ options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKELVO_SANITIZE=OFF -DK
 case $platform in
     windows-i686 | windows-x86_64)
         arch=${platform#windows-}
-        [ -x "$menu_listing" ] || { echo "$platform needs the menu listing program" >&2; exit 2; }
         options+=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/mingw-$arch.cmake")
         targets=(kelvotrace pictor) ;;
     linux-i386)
@@ -76,8 +76,12 @@ check_exe "$build_dir/pictor/pictor.exe" "Windows GUI" user32.dll gdi32.dll comd
 exe=$build_dir/pictor/pictor.exe
 resources=$("$arch-w64-mingw32-windres" -i "$exe" -O rc)
 grep -q '^LANGUAGE 12, 1$' <<<"$resources" || { echo "no French menu in $exe" >&2; status=1; }
-diff -u <("$menu_listing") <(sed -n '/^[0-9]* MENU$/,/^END$/p' <<<"$resources") >&2 ||
-    { echo "the menu of $exe differs from the Linux layer's table" >&2; status=1; }
+if [ -n "$menu_listing" ]; then
+    diff -u <("$menu_listing") <(sed -n '/^[0-9]* MENU$/,/^END$/p' <<<"$resources") >&2 ||
+        { echo "the menu of $exe differs from the Linux layer's table" >&2; status=1; }
+else
+    echo "menu not compared with the Linux layer's table: no listing program given"
+fi
 
 # --- The zip a Windows user gets: one folder named after the package and the architecture
 # (kelvotrace-VERSION-win32 or -win64) holding both programs and README.txt.

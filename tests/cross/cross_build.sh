@@ -33,6 +33,7 @@ case $platform in
     *) echo "unknown platform $platform" >&2; exit 2 ;;
 esac
 
+mkdir -p "$(dirname "$build_dir")"
 cmake -S "$source_dir" -B "$build_dir" "${options[@]}" >"$build_dir.configure.log" 2>&1 ||
     { cat "$build_dir.configure.log"; exit 1; }
 cmake --build "$build_dir" --target "${targets[@]}" -j 2

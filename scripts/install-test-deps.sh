@@ -16,6 +16,8 @@ packages=(
     g++-aarch64-linux-gnu qemu-user                # kelvotrace for 64-bit ARM Linux, run under qemu
     dpkg-dev file desktop-file-utils unzip         # the .deb's dependencies (dpkg-shlibdeps, file),
                                                    # its menu entry, the zips
+    lintian appstream appstream-compose nsis       # the .debs checked, the software-centre entry,
+                                                   # the Windows installers
 )
 
 missing=()

@@ -5,7 +5,7 @@
 #       only system DLLs: KERNEL32, the C runtime (msvcrt or the UCRT api sets), and for pictor
 #       user32, gdi32, comdlg32; pictor carries the French menu resource, the very menu that
 #       MENU_LISTING (the layer's menu table, listed) prints. Then packs and checks the zip a
-#       Windows user gets.
+#       Windows user gets, and packs the installer beside it.
 #   linux-i386       kelvotrace with g++ -m32 (gcc-12-multilib)
 #   linux-aarch64    kelvotrace for 64-bit ARM (g++-aarch64-linux-gnu)
 # Usage: cross_build.sh SOURCE_DIR BUILD_DIR PLATFORM [MENU_LISTING]   (the suite always passes
@@ -87,13 +87,16 @@ fi
 # --- The zip a Windows user gets: one folder named after the package and the architecture
 # (kelvotrace-VERSION-win32 or -win64) holding both programs and README.txt.
 rm -f "$build_dir"/kelvotrace-*.zip
+# Stripping stamps each program with the time unless given one: the last commit's, so that zip and
+# installer hold the same bytes.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null || echo 0)}
 (cd "$build_dir" && cpack -G ZIP) >"$build_dir.cpack.log" 2>&1 || { cat "$build_dir.cpack.log"; exit 1; }
 case $arch in i686) system=win32 ;; x86_64) system=win64 ;; esac
 zips=("$build_dir"/kelvotrace-*-"$system".zip)
 zip=${zips[0]} folder=$(basename "${zips[0]}" .zip)
 [ ${#zips[@]} -eq 1 ] && [ -f "$zip" ] || { echo "no kelvotrace-*-$system.zip in $build_dir" >&2; exit 1; }
 entries=$(unzip -Z1 "$zip" | sort)
-expected=$(printf "$folder/%s\n" README.txt kelvotrace.exe pictor.exe)
+expected=$(printf "$folder/%s\n" LICENSE.txt README.txt kelvotrace.exe pictor.exe)
 [ "$entries" = "$expected" ] || { echo "$zip holds:" $entries >&2; status=1; }
 # Notepad wants CRLF; the programs in it are for this machine.
 [ "$(unzip -p "$zip" "$folder/README.txt" | grep -vc $'\r$')" = 0 ] ||
@@ -105,4 +108,10 @@ for program in kelvotrace pictor; do
 done
 rm -f "$build_dir/zipped.exe"
 echo "$(basename "$zip"): $(stat -c %s "$zip") bytes:" $(unzip -Z1 "$zip")
+
+# --- The installer beside it (NSIS), named like the zip; the Wine test runs it.
+rm -f "$build_dir/$folder.exe"
+(cd "$build_dir" && cpack -G NSIS) >"$build_dir.nsis.log" 2>&1 || { cat "$build_dir.nsis.log"; exit 1; }
+[ -f "$build_dir/$folder.exe" ] || { echo "no installer $folder.exe in $build_dir" >&2; exit 1; }
+echo "$folder.exe: $(stat -c %s "$build_dir/$folder.exe") bytes"
 exit $status

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it with apt-get as a user would and uses what it put in
-# place: kelvotrace from PATH writes the pinned pictures in a scratch folder, the desktop entry
-# is valid and its command opens pictor's window under an Xvfb of this test's own. The package
-# is removed again however the test ends.
+# Builds the Debian packages, has lintian check each (no error, warning or hardening tag), the
+# renderer's without the viewer's toolkit, installs them with apt-get as a user would and uses
+# what they put in place: kelvotrace from PATH writes the pinned pictures in a scratch folder,
+# the desktop entry is valid and its command opens pictor's window under an Xvfb of this test's
+# own, the AppStream metadata validates and composes into a catalogue entry with its icon. The
+# packages are removed again however the test ends.
 # Usage: deb_install.sh CPACK BUILD_DIR DIGESTS
 set -euo pipefail
 cpack=$1 build_dir=$2 digests=$3
@@ -14,10 +16,10 @@ fi
 
 work=$(mktemp -d)
 chmod 755 "$work"  # apt reads the .deb as its own unprivileged user
-package='' installed=no pids=()
+packages=() installed=no pids=()
 cleanup() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-    if [ $installed = yes ]; then apt_get remove "$package" || true; fi
+    if [ $installed = yes ]; then apt_get remove "${packages[@]}" || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -31,22 +33,33 @@ fail() { echo "$*" >&2; exit 1; }
 "$cpack" --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; fail "cpack failed"; }
 debs=("$work"/*.deb)
-[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb, found: ${debs[*]}"
-deb=${debs[0]}
-package=$(dpkg-deb -f "$deb" Package)
-depends=$(dpkg-deb -f "$deb" Depends)
-echo "$(basename "$deb"): $(stat -c %s "$deb") bytes; Depends: $depends"
-for library in libc6 libstdc++6 libgtk-3-0; do
-    grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library (shlibdeps not run?)"
+[ ${#debs[@]} -eq 2 ] || fail "expected two .deb, found: ${debs[*]}"
+for deb in "${debs[@]}"; do
+    packages+=("$(dpkg-deb -f "$deb" Package)")
+    depends=$(dpkg-deb -f "$deb" Depends)
+    echo "$(basename "$deb"): $(stat -c %s "$deb") bytes; Depends: $depends"
+    # The renderer's package goes on servers: no toolkit. The viewer's needs GTK.
+    case $(dpkg-deb -c "$deb") in
+        *' ./usr/bin/pictor'*) libraries='libc6 libstdc++6 libgtk-3-0' viewer_deb=$deb ;;
+        *) libraries='libc6 libstdc++6'
+           ! grep -q 'libgtk' <<<"$depends" || fail "$deb depends on a toolkit" ;;
+    esac
+    for library in $libraries; do
+        grep -q "\b$library\b" <<<"$depends" || fail "Depends lacks $library (shlibdeps not run?)"
+    done
+    { lintian -I "$deb" 2>/dev/null || true; } | tee "$work/lintian.log"
+    ! grep -qE '^[EW]:|hardening' "$work/lintian.log" || fail "lintian: $deb has errors or warnings"
 done
 
 # A package left by an interrupted earlier run would make apt keep its files: start clean.
-if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
-    apt_get remove "$package"
-fi
+for package in "${packages[@]}"; do
+    if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+        apt_get remove "$package"
+    fi
+done
 installed=yes
-apt_get install "$deb"
-owned() { dpkg -L "$package" | grep -qx "$1"; }
+apt_get install "${debs[@]}"
+owned() { dpkg -L "${packages[@]}" | grep -qx "$1"; }
 
 bin=$(command -v kelvotrace) || fail "kelvotrace is not on PATH after installing"
 owned "$bin" || fail "kelvotrace on PATH is $bin, not the package's"
@@ -69,7 +82,19 @@ pids+=($!)
 DISPLAY=:$number timeout 20 xdotool search --sync --onlyvisible --name '^Pictor$' >/dev/null ||
     { cat "$work/pictor.log"; fail "no window named Pictor within 20 s"; }
 
-apt_get remove "$package"
+# The software centre's view: the metainfo validates, and the viewer's package alone composes
+# into a catalogue entry with the icon cached beside it.
+metainfo=$(dpkg -L "${packages[@]}" | grep '^/usr/share/metainfo/.*\.xml$') || fail "no AppStream metainfo"
+appstreamcli validate --no-net "$metainfo" || fail "$metainfo is not valid"
+dpkg-deb -x "$viewer_deb" "$work/tree"
+appstreamcli compose --origin=test --result-root="$work/catalog" --prefix=/usr "$work/tree" >"$work/compose.log" ||
+    { cat "$work/compose.log"; fail "appstreamcli compose failed"; }
+catalog=$(zcat "$work/catalog/usr/share/swcatalog/xml/test.xml.gz") || fail "compose wrote no catalogue"
+icon=$(sed -n 's|.*<icon type="cached" width="64" height="64">\(.*\)</icon>.*|\1|p' <<<"$catalog")
+[ -n "$icon" ] && [ -f "$work/catalog/usr/share/swcatalog/icons/test/64x64/$icon" ] ||
+    { echo "$catalog"; fail "the catalogue entry has no cached 64x64 icon"; }
+
+apt_get remove "${packages[@]}"
 installed=no
-[ ! -e "$bin" ] || fail "$bin is still there after removing $package"
-echo "installed, used and removed $package"
+[ ! -e "$bin" ] || fail "$bin is still there after removing ${packages[*]}"
+echo "installed, used and removed ${packages[*]}"

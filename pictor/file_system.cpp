@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <string>
 
 #include <fcntl.h>
@@ -297,12 +298,17 @@ bool inPlaceAvoids(int error) {
     }
 }
 
-// Flushes the folder of target, so that the new name survives a crash too.
-void flushFolder(const std::string &target) {
-    const std::string folder = folderOf(target);
-    Descriptor fd(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd)
-        fsync(fd.get());
+// Flushes the folder of target, so that the new name survives a crash too. The file has its
+// name already, so nothing here may report the save as failed: not even a lack of memory.
+void flushFolder(const std::string &target) noexcept {
+    try {
+        const std::string folder = folderOf(target);
+        Descriptor fd(
+            open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (fd)
+            fsync(fd.get());
+    } catch (const std::bad_alloc &) {
+    }
 }
 
 // Gives the complete unnamed file fd a temporary name beside target, then renames it over
@@ -447,7 +453,12 @@ FileHandle openRegularFile(const char *path, std::vector<char> &buffer, bool &no
     notRegular = false;
     const int fd = openFile(path, readOnly);
     struct stat status {};
-    if (fd >= 0 && fstat(fd, &status) == 0 && !S_ISREG(status.st_mode)) {
+    if (fd >= 0 && fstat(fd, &status) != 0) { // what cannot be examined is not read
+        error = errno;
+        closeFile(fd);
+        return FileHandle(nullptr, &std::fclose);
+    }
+    if (fd >= 0 && !S_ISREG(status.st_mode)) {
         closeFile(fd);
         // A directory keeps the system's own reason; anything else is told apart.
         notRegular = !S_ISDIR(status.st_mode);

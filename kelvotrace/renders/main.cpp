@@ -51,6 +51,10 @@ int main() {
             statut = 1;
         }
     }
-    pauseConsole();
+    try {
+        pauseConsole();
+    } catch (const std::bad_alloc &) {
+        // Without memory for looking up the pause command there is no pause; the pictures stand.
+    }
     return statut;
 }

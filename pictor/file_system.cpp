@@ -179,13 +179,6 @@ int writePieces(int fd, const std::vector<ByteSpan> &pieces) {
     return 0;
 }
 
-std::uint64_t totalSize(const std::vector<ByteSpan> &pieces) {
-    std::uint64_t size = 0;
-    for (const ByteSpan &piece : pieces)
-        size += piece.size;
-    return size;
-}
-
 // The folder part of path with its separator, empty for a bare name.
 std::string folderOf(const std::string &path) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -359,6 +352,13 @@ int replaceWhole(const std::string &target, int old, const struct stat &status,
         flushFolder(target);
     // Once flushed, a failing close loses nothing.
     return error;
+}
+
+std::uint64_t totalSize(const std::vector<ByteSpan> &pieces) {
+    std::uint64_t size = 0;
+    for (const ByteSpan &piece : pieces)
+        size += piece.size;
+    return size;
 }
 
 // Overwrites the regular file fd in place with the pieces. The new size is reserved before the

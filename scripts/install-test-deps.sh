@@ -16,7 +16,7 @@ packages=(
     g++-aarch64-linux-gnu qemu-user                # kelvotrace for 64-bit ARM Linux, run under qemu
     dpkg-dev file desktop-file-utils unzip         # the .deb's dependencies (dpkg-shlibdeps, file),
                                                    # its menu entry, the zips
-    acl                                            # setfacl: saves that keep an ACL
+    acl attr                                       # setfacl, setfattr: saves that keep them
 )
 
 missing=()

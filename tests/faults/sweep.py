@@ -1,21 +1,20 @@
 #!/usr/bin/env python3
 """Fails each call of pictor's save and load and of kelvotrace's run in turn, N = 1, 2, ... until
-a run meets no failure, checks after each run that nothing was lost or reported wrongly, and
-prints a table of the outcomes. Usage: sweep.py FAIL_CALL_LIBRARY PICTURE_CALLS KELVOTRACE"""
+a run meets no failure; checks every run (old file or new one whole, an error iff nothing saved,
+no stray file, no abort, kelvotrace never exiting 0 with a bad picture) and prints a table.
+Usage: sweep.py FAIL_CALL_LIBRARY PICTURE_CALLS KELVOTRACE"""
 import collections, errno as E, os, shutil, subprocess, sys, tempfile
 
 preload, tool, kelvotrace = (os.path.abspath(a) for a in sys.argv[1:4])
-SWEEPS = {
-    'save': {'open': [E.EACCES, E.EIO], 'write': [E.ENOSPC, E.EIO], 'fsync': [E.EIO],
-             'fallocate': [E.ENOSPC], 'rename': [E.EXDEV, E.EIO], 'linkat': [E.EIO],
-             'close': [E.EIO], 'fstat': [E.EIO], 'realpath': [E.ENOMEM], 'malloc': [E.ENOMEM]},
-    'load': {'open': [E.EIO], 'fstat': [E.EIO], 'fdopen': [E.ENOMEM], 'close': [E.EIO],
-             'malloc': [E.ENOMEM]},
-    'kelvotrace': {'open': [E.EIO], 'write': [E.ENOSPC], 'close': [E.EIO], 'malloc': [E.ENOMEM]},
-}
+SAVE = {'open': [E.EACCES, E.EIO], 'write': [E.ENOSPC, E.EIO], 'fsync': [E.EIO],
+        'fallocate': [E.ENOSPC], 'rename': [E.EXDEV, E.EIO], 'linkat': [E.EIO], 'close': [E.EIO],
+        'fstat': [E.EIO], 'realpath': [E.ENOMEM], 'malloc': [E.ENOMEM]}
+LOAD = {'open': [E.EIO], 'fstat': [E.EIO], 'fdopen': [E.ENOMEM], 'malloc': [E.ENOMEM]}
+KELVOTRACE = {'open': [E.EIO], 'write': [E.ENOSPC], 'close': [E.EIO], 'malloc': [E.ENOMEM]}
 PICTURES = ['testinter', 'testobj', 'testnormale', 'testMulti', 'testLamp', 'testZbuf_Phong']
 root = tempfile.mkdtemp(prefix='fault-sweep-')
 work, report = os.path.join(root, 'work'), os.path.join(root, 'report')
+read = lambda name: open(os.path.join(work, name), 'rb').read()
 
 
 def ppm(width, height, seed):
@@ -23,133 +22,91 @@ def ppm(width, height, seed):
             bytes((seed + 7 * i) % 256 for i in range(width * height * 3)))
 
 
-def read(path):
-    with open(path, 'rb') as f:
-        return f.read()
-
-
-def write(path, data):
-    with open(path, 'wb') as f:
-        f.write(data)
-
-
-def fresh(files):
+def run(cmd, files, call=None, n=0, err=0):
+    """Runs cmd in a fresh folder holding files (a second name for old.ppm when 'link' is one)."""
     shutil.rmtree(work, ignore_errors=True)
     os.mkdir(work)
     for name, data in files.items():
-        write(os.path.join(work, name), data)
-    if 'other.ppm' in files:  # a second hard link
-        os.remove(os.path.join(work, 'other.ppm'))
-        os.link(os.path.join(work, 'old.ppm'), os.path.join(work, 'other.ppm'))
-
-
-def run(cmd, call=None, n=0, err=0):
-    env = dict(os.environ)
-    if call:
-        env.update(LD_PRELOAD=preload, FAIL_CALL=call, FAIL_AT=str(n), FAIL_ERRNO=str(err),
-                   FAIL_REPORT=report)
-        if cmd[0] == kelvotrace:
-            env['FAIL_ARMED'] = '1'
-    p = subprocess.run(cmd, cwd=work, env=env, stdin=subprocess.DEVNULL, capture_output=True,
-                       timeout=60)
+        open(os.path.join(work, name), 'wb').write(data)
+    if 'link' in files:
+        os.remove(os.path.join(work, 'link'))
+        os.link(os.path.join(work, 'old.ppm'), os.path.join(work, 'link'))
+    env = dict(os.environ, LD_PRELOAD=preload, FAIL_CALL=call or '', FAIL_AT=str(n),
+               FAIL_ERRNO=str(err), FAIL_REPORT=report)
+    if cmd[0] == kelvotrace:
+        env['FAIL_ARMED'] = '1'
+    p = subprocess.run(cmd, cwd=work, env=env, stdin=subprocess.DEVNULL, capture_output=True)
     injected = os.path.exists(report)
     if injected:
         os.remove(report)
     return p, injected
 
 
-source, old = os.path.join(root, 'source.ppm'), ppm(100, 101, 3)
-write(source, ppm(7, 5, 1))
-write(os.path.join(root, 'other.ppm'), ppm(3, 2, 9))
-TARGETS = {'replaced': ({'old.ppm': old}, 'old.ppm'),
-           'in place': ({'old.ppm': old, 'other.ppm': b''}, 'old.ppm'),
-           'new file': ({}, 'new.ppm')}
-saved_bytes = {}
-for target, (files, name) in TARGETS.items():
-    fresh(files)
-    run([tool, 'save', source, os.path.join(work, name)])
-    saved_bytes[target] = read(os.path.join(work, name))
-fresh({})
-run([kelvotrace])
-rendered = {p: read(os.path.join(work, p + '.ppm')) for p in PICTURES}
+old, source, shown = ppm(100, 101, 3), os.path.join(root, 'source.ppm'), os.path.join(root, 'shown')
+open(source, 'wb').write(ppm(7, 5, 1))
+open(shown, 'wb').write(ppm(3, 2, 9))
+TARGETS = {'replaced': {'old.ppm': old}, 'in place': {'old.ppm': old, 'link': b''}, 'new': {}}
+saved = {t: (run([tool, 'save', source, 'old.ppm'], f), read('old.ppm'))[1]
+         for t, f in TARGETS.items()}
+run([kelvotrace], {})
+rendered = {p: read(p + '.ppm') for p in PICTURES}
 
 
-def check_save(target, p, call):
-    files, name = TARGETS[target]
-    outcome, error = p.stdout.decode().split() if p.returncode == 0 else ('abort', p.returncode)
+def save(target, call, n, err):
+    files = TARGETS[target]
+    p, injected = run([tool, 'save', source, 'old.ppm'], files, call, n, err)
+    outcome = p.stdout.split()[0] if p.returncode == 0 else b'exit %d' % p.returncode
     listing = sorted(os.listdir(work))
-    expected = sorted(set(files) | ({name} if outcome == 'saved' else set()))
-    path = os.path.join(work, name)
-    if outcome == 'abort' or listing != expected:
-        return 'BROKEN: %s, files %s' % (outcome, listing)
-    if outcome == 'saved':
-        now = [read(os.path.join(work, f)) for f in listing]
-        return 'saved' if all(d == saved_bytes[target] for d in now) else 'BROKEN: saved short'
-    if int(error) == 0:
-        return 'BROKEN: error 0'
-    if target == 'new file' or read(path) == old:
-        return 'error, old kept'
-    # Written in place: a write or flush that fails after the reservation can change the file.
-    return 'error, changed in place' if call in ('write', 'fsync', 'close') else 'BROKEN: changed'
+    if listing != sorted(set(files) | ({'old.ppm'} if outcome == b'saved' else set())):
+        return 'BROKEN: %s, files %s' % (outcome, listing), injected
+    if outcome == b'saved':
+        whole = all(read(f) == saved[target] for f in listing)
+        return 'saved' if whole else 'BROKEN: short', injected
+    if outcome != b'error':
+        return 'BROKEN: %s' % outcome, injected
+    if target == 'new' or read('old.ppm') == old:
+        return 'error, ' + ('no file' if target == 'new' else 'old kept'), injected
+    # In place, a write or flush that fails after the reservation may leave the file changed.
+    return 'error, changed in place' if call in ('write', 'fsync', 'close') else 'BROKEN', injected
 
 
-def check_load(p):
-    if p.returncode != 0:
-        return 'BROKEN: picture changed or exit %d' % p.returncode
-    return 'loaded' if p.stdout.startswith(b'loaded') else 'error, picture kept'
+def load(call, n, err):
+    p, injected = run([tool, 'load', source, shown], {}, call, n, err)
+    return ('BROKEN: exit %d' % p.returncode if p.returncode else
+            'loaded' if p.stdout.startswith(b'loaded') else 'error, picture kept'), injected
 
 
-def check_kelvotrace(p):
-    if p.returncode not in (0, 1):
-        return 'BROKEN: exit %d' % p.returncode
-    err = p.stderr.decode()
-    for picture in PICTURES:
-        path = os.path.join(work, picture + '.ppm')
-        named = ' %s.ppm:' % picture in err
-        if not named and (not os.path.exists(path) or read(path) != rendered[picture]):
-            return 'BROKEN: %s.ppm bad, exit %d' % (picture, p.returncode)
-    if p.returncode == 0:
-        return 'exit 0, all written' if err == '' else 'BROKEN: exit 0 with messages'
-    return 'exit 1, failures reported' if err else 'BROKEN: exit 1 silent'
+def render(call, n, err):
+    p, injected = run([kelvotrace], {}, call, n, err)
+    if p.returncode not in (0, 1) or (p.returncode == 1) != (p.stderr != b''):
+        return 'BROKEN: exit %d, %s' % (p.returncode, p.stderr), injected
+    for picture in PICTURES:  # each picture whole unless reported
+        if (' %s.ppm:' % picture).encode() not in p.stderr and (
+                not os.path.exists(os.path.join(work, picture + '.ppm')) or
+                read(picture + '.ppm') != rendered[picture]):
+            return 'BROKEN: %s.ppm, exit %d' % (picture, p.returncode), injected
+    return ('exit 1, reported' if p.returncode else 'exit 0, all written'), injected
 
 
-rows, broken = [], 0
-cases = [('save', t) for t in TARGETS] + [('load', ''), ('kelvotrace', '')]
-for program, target in cases:
-    for call, errors in SWEEPS[program].items():
+CASES = [('save (%s)' % t, SAVE, lambda *a, t=t: save(t, *a)) for t in TARGETS]
+CASES += [('load', LOAD, load), ('kelvotrace', KELVOTRACE, render)]
+print('| run | call | error | runs | outcomes |\n|---|---|---|---|---|')
+broken = 0
+for name, calls, attempt in CASES:
+    for call, errors in calls.items():
         for err in errors:
             outcomes, n = collections.Counter(), 0
-            runs = 0
-            while n < 5000:
+            while True:
                 n += 1 if n < 64 else 8  # past 64 calls (kelvotrace's mallocs), one in eight
-                runs += 1
-                if program == 'save':
-                    fresh(TARGETS[target][0])
-                    p, injected = run([tool, 'save', source,
-                                       os.path.join(work, TARGETS[target][1])], call, n, err)
-                    outcome = check_save(target, p, call)
-                elif program == 'load':
-                    fresh({})
-                    p, injected = run([tool, 'load', source, os.path.join(root, 'other.ppm')],
-                                      call, n, err)
-                    outcome = check_load(p)
-                else:
-                    fresh({})
-                    p, injected = run([kelvotrace], call, n, err)
-                    outcome = check_kelvotrace(p)
+                outcome, injected = attempt(call, n, err)
                 if not injected:
                     break
                 outcomes[outcome] += 1
                 if outcome.startswith('BROKEN'):
                     broken += 1
-                    print('%s %s %s=%s N=%d: %s' % (program, target, call, E.errorcode[err], n,
-                                                     outcome), file=sys.stderr)
-            rows.append((program + (' (%s)' % target if target else ''), call,
-                         E.errorcode[err], runs - 1,
-                         ', '.join('%s: %d' % kv for kv in sorted(outcomes.items())) or '-'))
-
-print('| run | call | error | runs | outcomes |\n|---|---|---|---|---|')
-for row in rows:
-    print('| %s | %s | %s | %d | %s |' % row)
+                    print('%s, %s %s, N=%d: %s' % (name, call, E.errorcode[err], n, outcome),
+                          file=sys.stderr)
+            print('| %s | %s | %s | %d | %s |' % (name, call, E.errorcode[err], sum(
+                outcomes.values()), ', '.join('%s: %d' % o for o in sorted(outcomes.items()))))
 shutil.rmtree(root)
 sys.exit(1 if broken else 0)

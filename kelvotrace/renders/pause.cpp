@@ -149,7 +149,10 @@ class Gestionnaires {
 bool premierOctet(unsigned char &octet) {
     for (;;) {
         pollfd attente{STDIN_FILENO, POLLIN, 0};
-        if (poll(&attente, 1, -1) < 0 && errno != EINTR) {
+        if (poll(&attente, 1, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
             return false;
         }
         const ssize_t lu = read(STDIN_FILENO, &octet, 1);

@@ -259,10 +259,10 @@ int saveExisting(const std::string &target, Descriptor &old, const struct stat &
     return replaceThroughNamedFile(target, -1, {}, pieces);
 }
 
+// Whether the file exists is for its open to tell: stat does not see every device.
 int resolveTarget(const char *path, std::string &target, bool &exists) {
     target = path;
-    struct stat status {};
-    exists = stat(path, &status) == 0;
+    exists = true;
     return 0;
 }
 
@@ -473,18 +473,18 @@ int saveFile(const char *path, const std::vector<ByteSpan> &pieces) {
     bool exists = false;
     if (const int error = resolveTarget(path, target, exists))
         return error;
-    if (!exists) {
+    // The existing file opened for writing, unchanged: this refuses what a plain save would (a
+    // read-only file, a folder) and tells a regular file from a device or a pipe.
+    Descriptor old(exists ? openFile(target.c_str(), writeExisting) : -1);
+    if (exists && !old && errno != ENOENT)
+        return errno;
+    if (!old) {
 #ifdef _WIN32
         return replaceThroughNamedFile(target, -1, {}, pieces);
 #else
         return replaceWhole(target, -1, {}, pieces);
 #endif
     }
-    // The existing file opened for writing, unchanged: this refuses what a plain save would (a
-    // read-only file, a folder) and tells a regular file from a device or a pipe.
-    Descriptor old(openFile(target.c_str(), writeExisting));
-    if (!old)
-        return errno;
     struct stat status {};
     if (fstat(old.get(), &status) != 0)
         return errno;

@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -30,8 +31,36 @@ void loadTransformWrite(benchmark::State &state) {
     state.SetBytesProcessed(state.iterations() * 3L * size * size);
 }
 
+// A save alone over an existing file: replaced whole (second argument 0), or written in place
+// because the file has a second hard link (1). Both end with the file flushed to disk.
+void saveOver(benchmark::State &state) {
+    const int size = static_cast<int>(state.range(0));
+    const ScratchDir scratch;
+    const std::string source = (scratch.path() / "source.ppm").string();
+    writeBytes(source, patternFile(size, size));
+    const std::string saved = (scratch.path() / "saved.ppm").string();
+    if (loadPicture(source.c_str()).status != LoadStatus::ok) {
+        state.SkipWithError("load failed");
+        return;
+    }
+    transformPicture();
+    writePicture(saved.c_str());
+    if (state.range(1) != 0)
+        std::filesystem::create_hard_link(saved, scratch.path() / "second name.ppm");
+    state.SetLabel(state.range(1) != 0 ? "in place" : "replaced");
+
+    for (auto _ : state) {
+        if (!writePicture(saved.c_str()).written) {
+            state.SkipWithError("write failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * 3L * size * size);
+}
+
 } // namespace
 
 BENCHMARK(loadTransformWrite)->Arg(450)->Arg(999)->Unit(benchmark::kMillisecond);
+BENCHMARK(saveOver)->ArgsProduct({{450, 999}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

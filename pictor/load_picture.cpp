@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstddef>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -88,9 +89,8 @@ void readRaster(std::FILE *file, PictureState &state) {
     }
 }
 
-} // namespace
-
-LoadResult loadPicture(const char *path) {
+// The load itself; an allocation failure leaves it as std::bad_alloc.
+LoadResult readPicture(const char *path) {
     std::vector<char> buffer(streamBufferSize);
     bool notRegular = false;
     int error = 0;
@@ -125,4 +125,14 @@ LoadResult loadPicture(const char *path) {
 
     picture = std::move(loaded);
     return {LoadStatus::ok, 0};
+}
+
+} // namespace
+
+LoadResult loadPicture(const char *path) {
+    try {
+        return readPicture(path);
+    } catch (const std::bad_alloc &) {
+        return {LoadStatus::cannotOpen, ENOMEM}; // the fresh state is gone, the picture kept
+    }
 }

@@ -33,14 +33,15 @@ ColourPlane blankPlane(std::int32_t width, std::int32_t height);
 // device, a pipe or a socket, which is refused before any byte is read.
 enum class LoadStatus { ok, cannotOpen, truncatedHeader, negativeSize, notRegularFile };
 
-// A load's status and, with cannotOpen, the system's error number that tells why (0 if unknown).
+// A load's status and, with cannotOpen, the system's error number that tells why (0 if unknown;
+// ENOMEM when the picture did not fit in memory).
 struct LoadResult {
     LoadStatus status;
     int error;
 };
 
 // Whether a save wrote the whole file and, when not, the system's error number that tells why
-// (0 if unknown).
+// (0 if unknown; ENOMEM when memory ran out).
 struct WriteResult {
     bool written;
     int error;
@@ -55,5 +56,5 @@ LoadResult loadPicture(const char *path);
 void transformPicture();
 
 // Writes the transformed planes as a P6 file whose comment line names path. Not written when
-// any byte could not be written or the file did not close cleanly.
+// any byte could not be written or flushed to disk; how the old file is kept is saveFile's.
 WriteResult writePicture(const char *path);

@@ -4,17 +4,20 @@
 
 namespace {
 
-ColourPlane copyOf(const ColourPlane &plane, std::int32_t width, std::int32_t height) {
-    ColourPlane copy = blankPlane(width, height);
+// Copies plane into copy. The load gives copy the picture's shape already, so that nothing is
+// allocated here and an Open cannot run out of memory once the picture is replaced.
+void copyInto(ColourPlane &copy, const ColourPlane &plane, std::int32_t width,
+              std::int32_t height) {
+    if (copy.rows.size() != static_cast<std::size_t>(height))
+        copy = blankPlane(width, height);
     for (std::int32_t r = 0; r < height; ++r)
         std::memcpy(copy[r], plane[r], static_cast<std::size_t>(width));
-    return copy;
 }
 
 } // namespace
 
 void transformPicture() {
-    picture.transformedRed = copyOf(picture.loadedRed, picture.width, picture.height);
-    picture.transformedGreen = copyOf(picture.loadedGreen, picture.width, picture.height);
-    picture.transformedBlue = copyOf(picture.loadedBlue, picture.width, picture.height);
+    copyInto(picture.transformedRed, picture.loadedRed, picture.width, picture.height);
+    copyInto(picture.transformedGreen, picture.loadedGreen, picture.width, picture.height);
+    copyInto(picture.transformedBlue, picture.loadedBlue, picture.width, picture.height);
 }

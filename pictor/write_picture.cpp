@@ -1,7 +1,9 @@
 #include "file_system.h"
 #include "picture_state.h"
 
+#include <cerrno>
 #include <cstddef>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -18,44 +20,42 @@ std::string commentLine(const char *path) {
     return line;
 }
 
-// Writes one header line and flushes it, so that a failing device shows at once.
-bool writeLine(std::FILE *file, const std::string &line) {
-    return std::fwrite(line.data(), 1, line.size(), file) == line.size() && std::fflush(file) == 0;
-}
-
-// Writes the transformed planes as red, green, blue triplets, row by row from the top.
-bool writeRaster(std::FILE *file) {
-    if (picture.width <= 0)
-        return true; // rows without columns have no bytes
-    std::vector<unsigned char> row(static_cast<std::size_t>(picture.width) * 3);
-    for (std::int32_t r = 0; r < picture.height; ++r) {
+// The transformed planes as red, green, blue triplets, row by row from the top.
+std::vector<unsigned char> raster() {
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(picture.width) * 3 *
+                                     static_cast<std::size_t>(picture.height));
+    unsigned char *out = bytes.data();
+    for (std::int32_t r = 0; r < picture.height && picture.width > 0; ++r) {
         const unsigned char *red = picture.transformedRed[r];
         const unsigned char *green = picture.transformedGreen[r];
         const unsigned char *blue = picture.transformedBlue[r];
         for (std::size_t c = 0; c < static_cast<std::size_t>(picture.width); ++c) {
-            row[3 * c] = red[c];
-            row[3 * c + 1] = green[c];
-            row[3 * c + 2] = blue[c];
+            *out++ = red[c];
+            *out++ = green[c];
+            *out++ = blue[c];
         }
-        if (std::fwrite(row.data(), 1, row.size(), file) != row.size())
-            return false;
     }
-    return true;
+    return bytes;
 }
+
+ByteSpan spanOf(const std::string &line) { return {line.data(), line.size()}; }
 
 } // namespace
 
 WriteResult writePicture(const char *path) {
-    std::vector<char> buffer(streamBufferSize);
-    FileReplacement file(path, buffer);
-    if (file.stream() == nullptr)
-        return {false, file.error()};
-
-    const bool written = writeLine(file.stream(), "P6\n") &&
-                         writeLine(file.stream(), commentLine(path)) &&
-                         writeLine(file.stream(), std::to_string(picture.width) + " " +
-                                                      std::to_string(picture.height) + "\n") &&
-                         writeLine(file.stream(), "255\n") && writeRaster(file.stream());
-    const bool saved = file.commit(written);
-    return {saved, file.error()};
+    try {
+        // Each header line is written by a call of its own, so that a failing device shows at
+        // once; the raster follows in one piece.
+        const std::string lines[] = {"P6\n", commentLine(path),
+                                     std::to_string(picture.width) + " " +
+                                         std::to_string(picture.height) + "\n",
+                                     "255\n"};
+        const std::vector<unsigned char> bytes = raster();
+        const std::vector<ByteSpan> pieces = {spanOf(lines[0]), spanOf(lines[1]), spanOf(lines[2]),
+                                              spanOf(lines[3]), {bytes.data(), bytes.size()}};
+        const int error = saveFile(path, pieces);
+        return {error == 0, error};
+    } catch (const std::bad_alloc &) {
+        return {false, ENOMEM};
+    }
 }

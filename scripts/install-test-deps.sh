@@ -18,6 +18,7 @@ packages=(
                                                    # its menu entry, the zips
     lintian appstream appstream-compose nsis       # the .debs checked, the software-centre entry,
                                                    # the Windows installers
+    acl attr                                       # setfacl, setfattr: saves that keep them
 )
 
 missing=()

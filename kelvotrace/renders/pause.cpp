@@ -8,6 +8,7 @@ void pauseConsole() { std::system("PAUSE"); }
 
 #else
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -42,28 +43,127 @@ bool commandePauseExiste() {
     return false;
 }
 
-// The terminal's settings before the wait, for whatever ends it.
+// The terminal's settings before the wait, for whatever ends or interrupts it, and the ones
+// the wait uses: no line editing, no echo, one byte at a time.
 termios reglagesAvant{};
+termios reglagesTouche{};
+// Whether the wait's settings are the terminal's, for a program continued after a stop.
+volatile std::sig_atomic_t enAttente = 0;
 
-// Puts the settings back; blocking SIGTTOU lets this happen even once moved to the background.
-void restaurerTerminal() {
+// Applies settings; blocking SIGTTOU lets this happen even once moved to the background.
+// Everything here is safe in a signal handler.
+void reglerTerminal(const termios &reglages) {
     sigset_t ttou;
     sigemptyset(&ttou);
     sigaddset(&ttou, SIGTTOU);
     sigset_t avant;
     sigprocmask(SIG_BLOCK, &ttou, &avant);
-    tcsetattr(STDIN_FILENO, TCSANOW, &reglagesAvant);
+    tcsetattr(STDIN_FILENO, TCSANOW, &reglages);
     sigprocmask(SIG_SETMASK, &avant, nullptr);
 }
 
-// Ctrl-C, SIGTERM or SIGHUP during the wait: the terminal is restored, then the signal does
-// what it would have done (the handler is reset to the default on entry).
+void restaurerTerminal() { reglerTerminal(reglagesAvant); }
+
+// A signal that ends the program: the terminal is restored, then the signal does what it would
+// have done (the handler is reset to the default on entry).
 extern "C" void restaurerPuisRelancer(int signal) {
     restaurerTerminal();
     raise(signal);
 }
 
-const int signauxDeFin[] = {SIGINT, SIGTERM, SIGHUP};
+// Ctrl-Z: the terminal is restored and the program stops as it would have; once continued, the
+// handler stands again.
+extern "C" void suspendre(int) {
+    const int erreur = errno;
+    restaurerTerminal();
+    struct sigaction defaut {};
+    defaut.sa_handler = SIG_DFL;
+    sigemptyset(&defaut.sa_mask);
+    struct sigaction gestionnaire {};
+    sigaction(SIGTSTP, &defaut, &gestionnaire);
+    raise(SIGTSTP); // pending while this handler runs
+    sigset_t tstp;
+    sigemptyset(&tstp);
+    sigaddset(&tstp, SIGTSTP);
+    sigset_t masque;
+    sigprocmask(SIG_UNBLOCK, &tstp, &masque); // stops here until continued
+    sigprocmask(SIG_SETMASK, &masque, nullptr);
+    sigaction(SIGTSTP, &gestionnaire, nullptr);
+    errno = erreur;
+}
+
+// Continued (fg after Ctrl-Z, or after a stop for reading in the background): the wait's
+// settings again, but only in the terminal's foreground, where they belong to this program.
+extern "C" void reprendre(int) {
+    const int erreur = errno;
+    if (enAttente != 0 && tcgetpgrp(STDIN_FILENO) == getpgrp()) {
+        reglerTerminal(reglagesTouche);
+    }
+    errno = erreur;
+}
+
+// The catchable signals whose default action ends the program.
+const int signauxDeFin[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGTERM, SIGUSR1, SIGUSR2,
+                            SIGALRM, SIGPIPE, SIGVTALRM, SIGPROF, SIGXCPU};
+constexpr int nombreDeSignaux = sizeof signauxDeFin / sizeof signauxDeFin[0];
+
+// The wait's handlers, and those they replace, put back when the wait ends.
+class Gestionnaires {
+  public:
+    Gestionnaires() {
+        for (int k = 0; k < nombreDeSignaux; ++k) {
+            installer(signauxDeFin[k], restaurerPuisRelancer, SA_RESETHAND, avant[k]);
+        }
+        installer(SIGTSTP, suspendre, 0, avant[nombreDeSignaux]);
+        installer(SIGCONT, reprendre, 0, avant[nombreDeSignaux + 1]);
+    }
+    ~Gestionnaires() {
+        for (int k = 0; k < nombreDeSignaux; ++k) {
+            sigaction(signauxDeFin[k], &avant[k], nullptr);
+        }
+        sigaction(SIGTSTP, &avant[nombreDeSignaux], nullptr);
+        sigaction(SIGCONT, &avant[nombreDeSignaux + 1], nullptr);
+    }
+    Gestionnaires(const Gestionnaires &) = delete;
+    Gestionnaires &operator=(const Gestionnaires &) = delete;
+
+  private:
+    // A signal ignored stays ignored.
+    static void installer(int signal, void (*gestionnaire)(int), int drapeaux,
+                          struct sigaction &ancien) {
+        sigaction(signal, nullptr, &ancien);
+        if (ancien.sa_handler != SIG_IGN) {
+            struct sigaction nouveau {};
+            nouveau.sa_handler = gestionnaire;
+            nouveau.sa_flags = drapeaux;
+            sigemptyset(&nouveau.sa_mask);
+            sigaction(signal, &nouveau, nullptr);
+        }
+    }
+
+    struct sigaction avant[nombreDeSignaux + 2] = {};
+};
+
+// Waits for the first byte of a key, through signals and on a terminal that an earlier program
+// left non-blocking; false at the end of input.
+bool premierOctet(unsigned char &octet) {
+    for (;;) {
+        pollfd attente{STDIN_FILENO, POLLIN, 0};
+        if (poll(&attente, 1, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        const ssize_t lu = read(STDIN_FILENO, &octet, 1);
+        if (lu == 1) {
+            return true;
+        }
+        if (lu == 0 || (errno != EINTR && errno != EAGAIN)) {
+            return false;
+        }
+    }
+}
 
 // Reads one more byte if it comes at once: the bytes of one key arrive together.
 bool octetSuivant(unsigned char &octet) {
@@ -101,34 +201,24 @@ void attendreUneTouche() {
     std::fputs("Press any key to continue . . . ", stdout);
     std::fflush(stdout);
 
-    const bool brut = tcgetattr(STDIN_FILENO, &reglagesAvant) == 0;
-    struct sigaction avant[3] = {};
-    if (brut) {
-        struct sigaction restauration {};
-        restauration.sa_handler = restaurerPuisRelancer;
-        restauration.sa_flags = SA_RESETHAND;
-        sigemptyset(&restauration.sa_mask);
-        for (int k = 0; k < 3; ++k) {
-            sigaction(signauxDeFin[k], nullptr, &avant[k]);
-            if (avant[k].sa_handler != SIG_IGN) { // a signal ignored stays ignored
-                sigaction(signauxDeFin[k], &restauration, nullptr);
-            }
-        }
-        termios touche = reglagesAvant;
-        touche.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-        touche.c_cc[VMIN] = 1;
-        touche.c_cc[VTIME] = 0;
-        tcsetattr(STDIN_FILENO, TCSANOW, &touche);
-    }
     unsigned char octet = 0;
-    if (read(STDIN_FILENO, &octet, 1) == 1) { // end of input ends the wait as a key does
-        lireFinDeTouche(octet);
-    }
-    if (brut) {
-        restaurerTerminal();
-        for (int k = 0; k < 3; ++k) {
-            sigaction(signauxDeFin[k], &avant[k], nullptr);
+    if (tcgetattr(STDIN_FILENO, &reglagesAvant) != 0) {
+        if (premierOctet(octet)) { // end of input ends the wait as a key does
+            lireFinDeTouche(octet);
         }
+    } else {
+        reglagesTouche = reglagesAvant;
+        reglagesTouche.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+        reglagesTouche.c_cc[VMIN] = 1;
+        reglagesTouche.c_cc[VTIME] = 0;
+        const Gestionnaires gestionnaires;
+        enAttente = 1;
+        reglerTerminal(reglagesTouche);
+        if (premierOctet(octet)) {
+            lireFinDeTouche(octet);
+        }
+        enAttente = 0;
+        restaurerTerminal();
     }
     std::fputs("\n", stdout);
     std::fflush(stdout);

@@ -33,6 +33,16 @@ std::string systemReason(int errorNumber) {
         return "Aucun programme ne lit ce tube, ou le périphérique est absent.";
     case EIO:
         return "Erreur d'entrée-sortie sur le disque.";
+    case ENOMEM:
+        return "Mémoire insuffisante pour traiter cette image.";
+    case EBUSY:
+        return "Le fichier est occupé par le système.";
+    case ELOOP:
+        return "Le chemin passe par trop de liens symboliques.";
+#ifdef EDQUOT
+    case EDQUOT:
+        return "Le quota de disque est atteint.";
+#endif
     case 0:
         return "Erreur inconnue.";
     default:

@@ -5,12 +5,18 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <algorithm>
+#include <sstream>
 #include <filesystem>
 #include <iterator>
 #include <string>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -185,4 +191,78 @@ TEST_F(PictureTest, SaveReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
     struct stat status {};
     ASSERT_EQ(stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+namespace {
+
+// Saves path in a process of its own, as user when the test runs as root: 0, or why not.
+int saveAs(uid_t user, const std::string &path) {
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(getuid() == 0 && user != 0 && (setgid(user) != 0 || setuid(user) != 0)
+                  ? 255
+                  : writePicture(path.c_str()).error);
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 253;
+}
+
+// What a save must keep: the name's kind, the file's kind, owner, group, mode and links, its
+// extended attributes (the ACL among them).
+std::string metadata(const std::string &path) {
+    struct stat name {}, file {};
+    lstat(path.c_str(), &name);
+    stat(path.c_str(), &file);
+    std::ostringstream text;
+    text << name.st_mode << " " << file.st_mode << " " << file.st_uid << ":" << file.st_gid << " "
+         << file.st_nlink;
+    char names[1024] = {}, value[1024] = {};
+    const ssize_t size = listxattr(path.c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names + at)) + 1)
+        text << " " << names + at << "="
+             << std::string(value, std::max<ssize_t>(getxattr(path.c_str(), names + at, value, 1024), 0));
+    return text.str();
+}
+
+} // namespace
+
+TEST_F(PictureTest, SaveKeepsContentAndMetadataOfEveryKindOfTarget) {
+    paintRedOnBlue(101, 203);
+    const bool root = getuid() == 0;
+    std::filesystem::permissions(dir, std::filesystem::perms::all); // others may come in
+    const struct {
+        const char *setUp, *target;
+        uid_t saver;    // as root; otherwise the test's own user saves
+        bool rootOnly;  // needs a file of another user
+    } cases[] = {
+        {"mkdir ro && echo old > ro/p && chmod 666 ro/p && (chown nobody ro/p; chmod 555 ro)",
+         "ro/p", 65534, false},
+        {"mkdir st && chmod 1777 st && echo old > st/p && chmod 666 st/p && chown nobody st/p",
+         "st/p", 65533, true},
+        {"echo old > linked && ln linked other", "linked", 0, false},
+        {"echo old > n && chmod 664 n && chown nobody:nogroup n", "n", 0, true},
+        {"echo old > a && setfattr -n user.origin -v kelvo a && setfacl -m u:nobody:rw a", "a", 0,
+         false},
+        {"echo old > t && ln -s t symbolic", "symbolic", 0, false},
+        {"", "/dev/null", 0, false},
+    };
+    for (const auto &t : cases) {
+        SCOPED_TRACE(t.setUp);
+        if (t.rootOnly && !root)
+            continue;
+        ASSERT_EQ(std::system(t.setUp), 0);
+        const std::string path = (dir / t.target).string(), before = metadata(path);
+        const auto count = [&] {
+            return std::distance(std::filesystem::recursive_directory_iterator(dir), {});
+        };
+        const auto files = count();
+        EXPECT_EQ(saveAs(t.saver, path), 0);
+        EXPECT_EQ(metadata(path), before);
+        EXPECT_EQ(count(), files);
+        const std::string header = "P6\n# " + path + transformedSuffix + "101 203\n255\n";
+        const std::string saved = readFile(path);
+        EXPECT_TRUE(path == "/dev/null" || (saved.substr(0, header.size()) == header &&
+                                            saved.size() == header.size() + 101 * 203 * 3));
+    }
+    EXPECT_TRUE(readFile(dir / "other") == readFile(dir / "linked"));
 }

@@ -41,6 +41,7 @@ struct Setting {
     rlim_t fileSizeLimit = RLIM_INFINITY; // ulimit -f, in bytes
     bool ownTerminal = false; // standard input becomes its controlling terminal, in the foreground
     bool background = false;  // a process group of its own, not the terminal's foreground
+    bool job = false; // with ownTerminal: a job in the foreground of a shell-like session leader
 };
 
 // Starts kelvotrace in the current directory with the given standard input and setting, and
@@ -51,6 +52,19 @@ pid_t start(int stdinFd, const Setting &setting = {}) {
         if (setting.ownTerminal) {
             setsid();
             ioctl(stdinFd, TIOCSCTTY, 0);
+        }
+        if (setting.job && fork() != 0) { // the leader waits, as a shell does, and tells
+            int raw = 0;
+            wait(&raw);
+            _exit(WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw));
+        }
+        if (setting.job) { // a process group of its own, given the terminal
+            setpgid(0, 0);
+            signal(SIGTTOU, SIG_IGN);
+            tcsetpgrp(stdinFd, getpgrp());
+            signal(SIGTTOU, SIG_DFL);
+            const rlimit noCore{0, 0};
+            setrlimit(RLIMIT_CORE, &noCore);
         }
         if (setting.background) {
             setpgid(0, 0);
@@ -214,9 +228,12 @@ struct AtThePause {
     int controller = -1, terminal = -1;
     pid_t pid = -1;
 
-    AtThePause() {
+    explicit AtThePause(bool job = false, bool nonBlocking = false) {
         openpty(&controller, &terminal, nullptr, nullptr, nullptr);
-        pid = start(terminal, {"", RLIM_INFINITY, true});
+        if (nonBlocking) {
+            fcntl(terminal, F_SETFL, fcntl(terminal, F_GETFL) | O_NONBLOCK);
+        }
+        pid = start(terminal, {"", RLIM_INFINITY, true, false, job});
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while ((readFile("stdout.txt").empty() || lineEditing()) &&
                std::chrono::steady_clock::now() < deadline) {
@@ -293,4 +310,58 @@ TEST(Program, NeverWaitsInTheBackgroundOfItsTerminal) {
     EXPECT_EQ(readFile("stdout.txt"), "");
     close(controller);
     close(terminal);
+}
+
+// Waits up to five seconds for a condition; whether it came true.
+template <typename Condition> bool within5s(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return condition();
+}
+
+bool stopped(pid_t pid) {
+    const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+    return stat.size() > stat.rfind(')') + 2 && stat[stat.rfind(')') + 2] == 'T';
+}
+
+TEST(Program, JobControlAtThePauseLeavesTheTerminalSound) {
+    ScratchDir dir;
+    const struct {
+        const char *name, *keys;
+        int signal;       // sent by kill after the keys
+        bool nonBlocking; // the terminal left non-blocking by an earlier program
+        int status;       // as the shell tells it: 128 + a signal that ended the program
+    } cases[] = {
+        {"Ctrl-Z, then continued: one key still ends the pause", "\x1A", 0, false, 0},
+        {"Ctrl-\\", "\x1C", 0, false, 128 + SIGQUIT},
+        {"SIGUSR1", "", SIGUSR1, false, 128 + SIGUSR1},
+        {"SIGALRM", "", SIGALRM, false, 128 + SIGALRM},
+        {"non-blocking terminal", "", 0, true, 0},
+    };
+    for (const auto &t : cases) {
+        SCOPED_TRACE(t.name);
+        const AtThePause pause(true, t.nonBlocking);
+        ASSERT_FALSE(pause.lineEditing());
+        const pid_t job = tcgetpgrp(pause.controller); // its own group: the terminal's foreground
+        pause.type(t.keys);
+        if (std::string(t.keys) == "\x1A") {
+            ASSERT_TRUE(within5s([&] { return stopped(job); }));
+            EXPECT_TRUE(pause.lineEditing()) << "stopped with the terminal raw";
+            kill(job, SIGCONT);
+            EXPECT_TRUE(within5s([&] { return !pause.lineEditing(); })) << "not raw again";
+        }
+        if (t.signal != 0) {
+            kill(job, t.signal);
+        }
+        if (t.status == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            int raw = 0;
+            EXPECT_EQ(waitpid(pause.pid, &raw, WNOHANG), 0) << "did not wait for a key";
+            pause.type("x");
+        }
+        EXPECT_EQ(finish(pause.pid).status, t.status);
+        EXPECT_TRUE(pause.lineEditing());
+    }
 }

@@ -1,0 +1,70 @@
+// Preloaded (LD_PRELOAD), fails the Nth call of one system call as the environment asks:
+// FAIL_CALL names it (open, write, fsync, fallocate, rename, linkat, close, fstat, realpath,
+// fdopen, malloc), FAIL_AT gives N, FAIL_ERRNO the error. Each failure is noted in the file
+// FAIL_REPORT at once, so that a run that then aborts still tells. Calls count from the start
+// with FAIL_ARMED set, else only between fault_arm(1) and fault_arm(0).
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+void *__libc_malloc(size_t size);
+
+static const char *call, *report;
+static long at, count;
+static int armed = -1;
+
+static int failNow(const char *family) {
+    if (armed < 0) {
+        call = getenv("FAIL_CALL");
+        report = getenv("FAIL_REPORT");
+        at = call != NULL ? atol(getenv("FAIL_AT")) : 0;
+        armed = getenv("FAIL_ARMED") != NULL;
+    }
+    if (!armed || call == NULL || strcmp(call, family) != 0 || ++count != at)
+        return 0;
+    const long fd = syscall(SYS_openat, AT_FDCWD, report, O_WRONLY | O_CREAT | O_APPEND, 0644);
+    syscall(SYS_write, fd, "injected\n", 9); // raw calls: not counted, no malloc
+    syscall(SYS_close, fd);
+    errno = atoi(getenv("FAIL_ERRNO"));
+    return 1;
+}
+
+void fault_arm(int on) {
+    failNow("");
+    armed = on;
+}
+
+void *malloc(size_t size) { return failNow("malloc") ? NULL : __libc_malloc(size); }
+
+// Defines a call that fails with value, or else goes to the system's own.
+#define FAILING(family, value, result, name, params, ...)                                       \
+    result name params {                                                                        \
+        static __typeof__(&name) real;                                                          \
+        if (real == NULL)                                                                       \
+            real = (__typeof__(&name))dlsym(RTLD_NEXT, #name);                                  \
+        return failNow(family) ? value : real(__VA_ARGS__);                                     \
+    }
+// The mode is passed on whether or not the flags ask for one.
+#define MODE(flags) va_list rest; va_start(rest, flags); mode_t mode = va_arg(rest, mode_t); va_end(rest)
+
+FAILING("open", -1, int, open, (const char *p, int f, ...), p, f, ({ MODE(f); mode; }))
+FAILING("open", -1, int, openat, (int d, const char *p, int f, ...), d, p, f, ({ MODE(f); mode; }))
+FAILING("write", -1, ssize_t, write, (int fd, const void *b, size_t n), fd, b, n)
+FAILING("fsync", -1, int, fsync, (int fd), fd)
+FAILING("fallocate", -1, int, fallocate, (int fd, int m, off_t o, off_t n), fd, m, o, n)
+FAILING("rename", -1, int, rename, (const char *a, const char *b), a, b)
+FAILING("linkat", -1, int, linkat, (int d, const char *a, int e, const char *b, int f), d, a, e,
+        b, f)
+FAILING("fstat", -1, int, fstat, (int fd, struct stat *s), fd, s)
+FAILING("fstat", -1, int, lstat, (const char *p, struct stat *s), p, s)
+FAILING("realpath", NULL, char *, realpath, (const char *p, char *r), p, r)
+FAILING("fdopen", NULL, FILE *, fdopen, (int fd, const char *m), fd, m)
+FAILING("close", (real(fd), -1), int, close, (int fd), fd) // a failed close still releases fd

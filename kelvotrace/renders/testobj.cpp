@@ -18,7 +18,7 @@ int testobj() {
 
     // The +z direction mapped by the shape's frame: the same for every ray.
     const Vecteur d = repereForme.appliqueVecteur(directionVisee);
-    const ObjetVise vise = viser(objet, d, image);
+    const auto vise = viser(objet, sphere, materiau, d, image);
     const Pixel fond{0, 0, 255};
     remplirImage(image, vise.plage, fond, [&](const RayonPixel &rayon) {
         const float t = distanceImpact(vise, rayon);
@@ -27,7 +27,7 @@ int testobj() {
         }
         const Vecteur p = t * d + rayon.origine;
         const Vecteur couleur =
-            objet.materiau->proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
+            vise.materiau->proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
         return Pixel{octetCouleur(couleur.x), octetCouleur(couleur.y), octetCouleur(couleur.z)};
     });
     return ecrireRendu(image, "testobj");

@@ -30,8 +30,9 @@ using ObjetVise = ObjetViseDe<Forme, Materiau>;
 
 // A bare shape, with versLocal the map from world to its coordinates, aimed at by the rays of
 // direction d that colour `image`.
-inline ObjetVise viser(const Forme &forme, const Repere &versLocal, const Vecteur &d,
-                       const Image &image) {
+template <typename F>
+ObjetViseDe<F, Materiau> viser(const F &forme, const Repere &versLocal, const Vecteur &d,
+                               const Image &image) {
     const Vecteur dl = versLocal.appliqueVecteur(d);
     return {nullptr, &forme, nullptr, &versLocal, dl,
             plageVisee(forme, versLocal, dl, image.largeur, image.hauteur)};
@@ -42,7 +43,7 @@ template <typename F, typename M>
 ObjetViseDe<F, M> viser(const Objet &objet, const F &forme, const M &materiau, const Vecteur &d,
                         const Image &image) {
     assert(objet.forme == &forme && objet.materiau == &materiau);
-    const ObjetVise vise = viser(forme, objet.inverseForme, d, image);
+    const auto vise = viser(forme, objet.inverseForme, d, image);
     return {&objet, &forme, &materiau, vise.versLocal, vise.directionLocale, vise.plage};
 }
 

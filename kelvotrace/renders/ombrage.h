@@ -16,16 +16,19 @@ namespace ombrage {
 struct Surface {
     Vecteur point;   // world hit point
     Vecteur normale; // unit world normal there
-    ProprietesMateriau materiau;
 };
 
 template <typename F, typename M>
 Surface surfaceTouchee(const ObjetViseDe<F, M> &vise, const Vecteur &o, const Vecteur &d,
                        float t) {
     const Vecteur p = t * d + o;
-    const Objet &objet = *vise.objet;
-    const Vecteur n = normalise(normaleMonde(*vise.forme, objet.inverseForme, p));
-    return {p, n, vise.materiau->proprietes(objet.inverseMateriau.appliquePoint(p))};
+    return {p, normalise(normaleMonde(*vise.forme, vise.objet->inverseForme, p))};
+}
+
+// The material at a world point, looked up in the material's frame.
+template <typename F, typename M>
+ProprietesMateriau materiauEn(const ObjetViseDe<F, M> &vise, const Vecteur &point) {
+    return vise.materiau->proprietes(vise.objet->inverseMateriau.appliquePoint(point));
 }
 
 inline Vecteur versLampe(const Lampe &lampe) { return -1.0f * lampe.direction; }
@@ -52,7 +55,7 @@ template <typename F, typename M>
 Pixel couleurImpact(const ObjetViseDe<F, M> &vise, const Vecteur &o, const Vecteur &d, float t) {
     const ombrage::Surface surface = ombrage::surfaceTouchee(vise, o, d, t);
     const float s = produitScalaire(-1.0f * d, surface.normale); // not clamped
-    const Vecteur &c = surface.materiau.couleur;
+    const Vecteur c = ombrage::materiauEn(vise, surface.point).couleur;
     return ombrage::pixelDe(c.x * s, c.y * s, c.z * s);
 }
 
@@ -62,7 +65,7 @@ Pixel couleurLampe(const ObjetViseDe<F, M> &vise, const Lampe &lampe, const Vect
                    const Vecteur &d, float t) {
     const ombrage::Surface surface = ombrage::surfaceTouchee(vise, o, d, t);
     const float cd = ombrage::cosinusPositif(ombrage::versLampe(lampe), surface.normale);
-    const Vecteur &c = surface.materiau.couleur;
+    const Vecteur c = ombrage::materiauEn(vise, surface.point).couleur;
     const Vecteur lumiere = lampe.intensite(surface.point);
     return ombrage::pixelDe((c.x * cd) * lumiere.x, (c.y * cd) * lumiere.y,
                             (c.z * cd) * lumiere.z);
@@ -81,7 +84,7 @@ Pixel couleurPhong(const ObjetViseDe<F, M> &vise, const Lampe &lampe, const Vect
     const Vecteur versObservateur = -1.0f * d;
     const float cs = cosinusPositif(reflet, versObservateur);
 
-    const ProprietesMateriau &m = surface.materiau;
+    const ProprietesMateriau m = materiauEn(vise, surface.point);
     const float s = static_cast<float>(
         std::pow(static_cast<double>(cs), static_cast<double>(m.exposantSpeculaire)));
     const Vecteur lumiere = lampe.intensite(surface.point);

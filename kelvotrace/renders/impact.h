@@ -51,6 +51,13 @@ inline ObjetVise viser(const Objet &objet, const Vecteur &d, const Image &image)
     return viser(objet, *objet.forme, *objet.materiau, d, image);
 }
 
+// The ray parameter at which the ray from world point `origine` meets the shape: for the rays
+// of the shape's own range, which need no test of it.
+template <typename F, typename M>
+float distanceDansPlage(const ObjetViseDe<F, M> &vise, const Vecteur &origine) {
+    return vise.forme->intersection(vise.versLocal->appliquePoint(origine), vise.directionLocale);
+}
+
 // The ray parameter at which the ray of a pixel meets the shape, or a value that is no hit:
 // -1.0 without any test outside the shape's range.
 template <typename F, typename M>
@@ -58,8 +65,7 @@ float distanceImpact(const ObjetViseDe<F, M> &vise, const RayonPixel &rayon) {
     if (!vise.plage.contient(rayon.ligne, rayon.colonne)) {
         return -1.0f;
     }
-    const Vecteur ol = vise.versLocal->appliquePoint(rayon.origine);
-    return vise.forme->intersection(ol, vise.directionLocale);
+    return distanceDansPlage(vise, rayon.origine);
 }
 
 // The same, tested in full: for a world ray from o along d, whatever pixel it belongs to.

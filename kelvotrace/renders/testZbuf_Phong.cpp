@@ -24,7 +24,7 @@ void passeObjet(const ObjetViseDe<Sphere, MateriauUniforme> &vise, const Lampe &
                 TamponProfondeur &profondeur) {
     const Pixel fond{10, 10, 40};
     parcourirRayons(vise.plage, image.largeur, image.hauteur, [&](const RayonPixel &rayon) {
-        const float t = distanceImpact(vise, rayon);
+        const float t = distanceDansPlage(vise, rayon.origine);
         const bool touche = estImpact(t);
         // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
         const float candidate = touche || t != -1.0f ? t : profondeurManquee;

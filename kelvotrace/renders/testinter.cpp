@@ -15,7 +15,7 @@ int testinter() {
     const Pixel bleu{0, 0, 255};
     const auto vise = viser(sphere, versSphere, directionVisee, image);
     remplirImage(image, vise.plage, bleu, [&](const RayonPixel &rayon) {
-        return estImpact(distanceImpact(vise, rayon)) ? rouge : bleu;
+        return estImpact(distanceDansPlage(vise, rayon.origine)) ? rouge : bleu;
     });
     return ecrireRendu(image, "testinter");
 }

@@ -17,7 +17,7 @@ int testnormale() {
     const auto vise = viser(objet, sphere, materiau, directionVisee, image);
     const Pixel fond{0, 0, 32};
     remplirImage(image, vise.plage, fond, [&](const RayonPixel &rayon) {
-        const float t = distanceImpact(vise, rayon);
+        const float t = distanceDansPlage(vise, rayon.origine);
         return estImpact(t) ? couleurImpact(vise, rayon.origine, directionVisee, t) : fond;
     });
     return ecrireRendu(image, "testnormale");

@@ -21,7 +21,7 @@ int testobj() {
     const auto vise = viser(objet, sphere, materiau, d, image);
     const Pixel fond{0, 0, 255};
     remplirImage(image, vise.plage, fond, [&](const RayonPixel &rayon) {
-        const float t = distanceImpact(vise, rayon);
+        const float t = distanceDansPlage(vise, rayon.origine);
         if (!estImpact(t)) {
             return fond;
         }

@@ -8,9 +8,10 @@ set(CMAKE_CXX_COMPILER ${LINUX_TRIPLET}-g++)
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES LINUX_TRIPLET LINUX_QEMU)
 
 # Headers, libraries and packages of the target only, never the host's: the cross compiler's
-# own root, then the target's multiarch folders where Debian installs its libraries
-# (libgtk-3-dev:arm64 and the like). A CMAKE_FIND_ROOT_PATH given on the command line is kept.
-list(APPEND CMAKE_FIND_ROOT_PATH /usr/${LINUX_TRIPLET})
+# own root, then the system's, where Debian installs a target's libraries (libgtk-3-dev:arm64
+# and the like) in the target's own folders (/usr/lib/aarch64-linux-gnu), the only library
+# folders searched there. A CMAKE_FIND_ROOT_PATH given on the command line is kept.
+list(APPEND CMAKE_FIND_ROOT_PATH /usr/${LINUX_TRIPLET} /)
 set(CMAKE_LIBRARY_ARCHITECTURE ${LINUX_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

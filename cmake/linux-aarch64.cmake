@@ -1,11 +1,6 @@
 # Linux on 64-bit ARM (package g++-aarch64-linux-gnu); the programs run here under qemu-user:
 # qemu-aarch64 -L /usr/aarch64-linux-gnu PROGRAM.
-set(CMAKE_SYSTEM_NAME Linux)
+set(LINUX_TRIPLET aarch64-linux-gnu)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
-set(CMAKE_C_COMPILER aarch64-linux-gnu-gcc)
-set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
-set(CMAKE_FIND_ROOT_PATH /usr/aarch64-linux-gnu)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(LINUX_QEMU qemu-aarch64)
+include(${CMAKE_CURRENT_LIST_DIR}/linux-cross.cmake)

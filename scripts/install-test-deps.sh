@@ -14,6 +14,9 @@ packages=(
     gcc-12-multilib g++-12-multilib                # kelvotrace for 32-bit x86 Linux; g++-multilib
                                                    # would conflict with the aarch64 cross compiler
     g++-aarch64-linux-gnu qemu-user                # kelvotrace for 64-bit ARM Linux, run under qemu
+    g++-s390x-linux-gnu g++-powerpc64le-linux-gnu  # ... and for IBM Z (big-endian), POWER,
+    g++-riscv64-linux-gnu g++-arm-linux-gnueabihf  # RISC-V and 32-bit ARM
+    googletest                                     # its sources, built for s390x by the tests
     dpkg-dev file desktop-file-utils unzip         # the .deb's dependencies (dpkg-shlibdeps, file),
                                                    # its menu entry, the zips
     lintian appstream appstream-compose nsis       # the .debs checked, the software-centre entry,

@@ -10,6 +10,14 @@
 #error "float arithmetic must round to float (FLT_EVAL_METHOD 0); on x86 use -msse2 -mfpmath=sse"
 #endif
 
+// Nor may the compiler take liberties with float arithmetic (-ffast-math and its parts): it then
+// reorders sums, replaces divisions by approximate reciprocals, assumes no infinity or NaN, and
+// the pictures change. -fno-math-errno and -fno-trapping-math change no result and are allowed.
+#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__ != 0) ||    \
+    defined(__ASSOCIATIVE_MATH__) || defined(__RECIPROCAL_MATH__) || defined(__NO_SIGNED_ZEROS__)
+#error "unsafe float optimisations (-ffast-math or one of its parts) change the pictures: build without them"
+#endif
+
 struct Vecteur {
     float x = 0.0f;
     float y = 0.0f;

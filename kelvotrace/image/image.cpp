@@ -1,6 +1,7 @@
 #include "image.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -23,14 +24,23 @@ int Image::nombrePixels() const {
 
 void Image::remplir(const Pixel &couleur) {
     const std::size_t total = static_cast<std::size_t>(nombrePixels());
-    if (total == 0) {
-        return;
+    // Sixteen pixels are six 64-bit words: the picture is stored six words at a time, a few
+    // plain stores per sixteen pixels (a block copy would move it byte by byte).
+    constexpr std::size_t parMotif = 16;
+    Pixel seize[parMotif];
+    for (Pixel &p : seize) {
+        p = couleur;
     }
-    // One pixel, then copies of what is done, doubling each time: a handful of block copies
-    // instead of a store per pixel.
-    pixels[0] = couleur;
-    for (std::size_t faits = 1; faits < total; faits *= 2) {
-        const std::size_t copie = faits < total - faits ? faits : total - faits;
-        std::memcpy(pixels + faits, pixels, copie * sizeof(Pixel));
+    std::uint64_t motif[6];
+    static_assert(sizeof(motif) == sizeof(seize), "sixteen pixels are six words");
+    std::memcpy(motif, seize, sizeof(motif));
+
+    unsigned char *octets = reinterpret_cast<unsigned char *>(pixels);
+    std::size_t fait = 0;
+    for (; fait + parMotif <= total; fait += parMotif, octets += sizeof(motif)) {
+        std::memcpy(octets, motif, sizeof(motif));
+    }
+    for (; fait < total; ++fait) {
+        pixels[fait] = couleur;
     }
 }

@@ -1,5 +1,7 @@
 #include "plage.h"
 
+#include "rayon.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -78,5 +80,22 @@ Plage plageVisee(const Forme &forme, const Repere &versLocal, const Vecteur &dir
     }
     const Intervalle colonnes = indices(x0, demiX, largeur);
     const Intervalle lignes = indices(y0, demiY, hauteur);
-    return {lignes.premier, lignes.dernier, colonnes.premier, colonnes.dernier};
+    Plage plage{lignes.premier, lignes.dernier, colonnes.premier, colonnes.dernier};
+
+    // Row by row, at the row's own y: the x where |x u + (y v + w)| <= r, the roots of
+    // uu x^2 + 2 b x + c = 0. A row the ellipse misses casts no ray.
+    plage.parLigne.reserve(static_cast<std::size_t>(plage.ligneMax - plage.ligneMin + 1));
+    for (int l = plage.ligneMin; l <= plage.ligneMax; ++l) {
+        const double y = coordonneeFenetre(l, hauteur);
+        const double b = y * uv + uw;
+        const double c = y * y * vv + 2.0 * y * vw + scalaire(w, w) - rayonSur * rayonSur;
+        const double discriminant = b * b - uu * c;
+        Colonnes ligne{plage.colonneMax + 1, plage.colonneMin - 1};
+        if (discriminant >= 0.0) {
+            const Intervalle x = indices(-b / uu, std::sqrt(discriminant) / uu, largeur);
+            ligne = {std::max(x.premier, plage.colonneMin), std::min(x.dernier, plage.colonneMax)};
+        }
+        plage.parLigne.push_back(ligne);
+    }
+    return plage;
 }

@@ -37,7 +37,8 @@ template <typename F> void parcourirRayons(const Plage &plage, int largeur, int 
     const std::vector<float> x = abscissesFenetre(largeur);
     for (int l = plage.ligneMax; l >= plage.ligneMin; --l) {
         const float y = coordonneeFenetre(l, hauteur);
-        for (int c = plage.colonneMax; c >= plage.colonneMin; --c) {
+        const Colonnes colonnes = plage.colonnes(l);
+        for (int c = colonnes.derniere; c >= colonnes.premiere; --c) {
             f(RayonPixel{Vecteur(x[static_cast<std::size_t>(c)], y, 0.0f), l, c});
         }
     }

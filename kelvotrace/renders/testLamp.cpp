@@ -21,15 +21,16 @@ int testLamp() {
                        Repere(Vecteur(130.0f, -25.0f, 80.0f)));
     const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &bleu,
                        Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
-    const std::array<ObjetVise, 3> scene{viser(gauche, directionVisee, image),
-                                         viser(droite, directionVisee, image),
-                                         viser(milieu, directionVisee, image)};
+    const std::array<ObjetViseDe<Sphere, MateriauUniforme>, 3> scene{
+        viser(gauche, petite, bleu, directionVisee, image),
+        viser(droite, grande, rouge, directionVisee, image),
+        viser(milieu, moyenne, jaune, directionVisee, image)};
     const Lampe lampe(directionLampeScene(), Vecteur(0.78431374f, 1.0f, 0.9411765f));
 
     const Pixel fond{10, 10, 40};
     remplirImage(image, plageCommune(scene), fond, [&](const RayonPixel &rayon) {
-        const Impact impact = premierImpact(scene, rayon);
-        return impact.objet ? couleurLampe(*impact.objet, lampe, rayon.origine, directionVisee,
+        const auto impact = premierImpact(scene, rayon);
+        return impact.vise ? couleurLampe(*impact.vise, lampe, rayon.origine, directionVisee,
                                            impact.distance)
                             : fond;
     });

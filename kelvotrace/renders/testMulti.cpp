@@ -20,15 +20,16 @@ int testMulti() {
     const Objet droite(&grande, Repere(Vecteur(130.0f, -25.0f, 80.0f)), &rouge,
                        Repere(Vecteur(130.0f, -25.0f, 80.0f)));
     const Objet milieu(&moyenne, Repere(Vecteur(-15.0f, -14.0f, 80.0f)), &jaune, Repere());
-    const std::array<ObjetVise, 3> scene{viser(gauche, directionVisee, image),
-                                         viser(droite, directionVisee, image),
-                                         viser(milieu, directionVisee, image)};
+    const std::array<ObjetViseDe<Sphere, MateriauUniforme>, 3> scene{
+        viser(gauche, petite, cyan, directionVisee, image),
+        viser(droite, grande, rouge, directionVisee, image),
+        viser(milieu, moyenne, jaune, directionVisee, image)};
 
     const Pixel fond{0, 0, 32};
     remplirImage(image, plageCommune(scene), fond, [&](const RayonPixel &rayon) {
-        const Impact impact = premierImpact(scene, rayon);
-        return impact.objet
-                   ? couleurImpact(*impact.objet, rayon.origine, directionVisee, impact.distance)
+        const auto impact = premierImpact(scene, rayon);
+        return impact.vise
+                   ? couleurImpact(*impact.vise, rayon.origine, directionVisee, impact.distance)
                    : fond;
     });
     return ecrireRendu(image, "testMulti");

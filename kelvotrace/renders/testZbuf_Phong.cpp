@@ -20,12 +20,11 @@ constexpr float profondeurManquee = 101.0f; // beyond the initial 100: a miss ne
 // One pass of one object over the pixels its rays can meet (elsewhere a miss would change
 // nothing): a pixel takes the object's colour where the object is nearer than the whole-number
 // depth already stored there.
-void passeObjet(const Objet &objet, const Lampe &lampe, Image &image,
+void passeObjet(const ObjetViseDe<Sphere, MateriauUniforme> &vise, const Lampe &lampe, Image &image,
                 TamponProfondeur &profondeur) {
     const Pixel fond{10, 10, 40};
-    const ObjetVise vise = viser(objet, directionVisee, image);
     parcourirRayons(vise.plage, image.largeur, image.hauteur, [&](const RayonPixel &rayon) {
-        const float t = distanceImpact(vise, rayon);
+        const float t = distanceDansPlage(vise, rayon.origine);
         const bool touche = estImpact(t);
         // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
         const float candidate = touche || t != -1.0f ? t : profondeurManquee;
@@ -35,7 +34,7 @@ void passeObjet(const Objet &objet, const Lampe &lampe, Image &image,
         if (static_cast<float>(stockee) > candidate) {
             stockee = static_cast<std::int32_t>(candidate);
             image.pixels[rayon.ligne * image.largeur + rayon.colonne] =
-                touche ? couleurPhong(objet, lampe, rayon.origine, directionVisee, t) : fond;
+                touche ? couleurPhong(vise, lampe, rayon.origine, directionVisee, t) : fond;
         }
     });
 }
@@ -61,8 +60,10 @@ int testZbuf_Phong() {
     TamponProfondeur profondeur(
         static_cast<std::size_t>(image.hauteur) + 1,
         std::vector<std::int32_t>(static_cast<std::size_t>(image.largeur) + 1, 100));
-    for (const Objet *objet : {&devant, &derriere, &gauche}) {
-        passeObjet(*objet, lampe, image, profondeur);
+    for (const auto &vise : {viser(devant, moyenne, vertJaune, directionVisee, image),
+                             viser(derriere, grande, rouge, directionVisee, image),
+                             viser(gauche, petite, bleu, directionVisee, image)}) {
+        passeObjet(vise, lampe, image, profondeur);
     }
     return ecrireRendu(image, "testZbuf_Phong");
 }

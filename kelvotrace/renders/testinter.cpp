@@ -8,15 +8,14 @@
 int testinter() {
     Image image(450, 450);
     const Sphere sphere(80.0f);
-    const Forme &forme = sphere;
     // Used directly as the world-to-sphere map: the sphere's centre is at world (15, 14, 160).
     const Repere versSphere(Vecteur(-15.0f, -14.0f, -160.0f));
 
     const Pixel rouge{255, 0, 0};
     const Pixel bleu{0, 0, 255};
-    const ObjetVise vise = viser(forme, versSphere, directionVisee, image);
+    const auto vise = viser(sphere, versSphere, directionVisee, image);
     remplirImage(image, vise.plage, bleu, [&](const RayonPixel &rayon) {
-        return estImpact(distanceImpact(vise, rayon)) ? rouge : bleu;
+        return estImpact(distanceDansPlage(vise, rayon.origine)) ? rouge : bleu;
     });
     return ecrireRendu(image, "testinter");
 }

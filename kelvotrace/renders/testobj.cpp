@@ -18,16 +18,16 @@ int testobj() {
 
     // The +z direction mapped by the shape's frame: the same for every ray.
     const Vecteur d = repereForme.appliqueVecteur(directionVisee);
-    const ObjetVise vise = viser(objet, d, image);
+    const auto vise = viser(objet, sphere, materiau, d, image);
     const Pixel fond{0, 0, 255};
     remplirImage(image, vise.plage, fond, [&](const RayonPixel &rayon) {
-        const float t = distanceImpact(vise, rayon);
+        const float t = distanceDansPlage(vise, rayon.origine);
         if (!estImpact(t)) {
             return fond;
         }
         const Vecteur p = t * d + rayon.origine;
         const Vecteur couleur =
-            objet.materiau->proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
+            vise.materiau->proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
         return Pixel{octetCouleur(couleur.x), octetCouleur(couleur.y), octetCouleur(couleur.z)};
     });
     return ecrireRendu(image, "testobj");

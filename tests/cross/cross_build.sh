@@ -7,7 +7,10 @@
 #       MENU_LISTING (the layer's menu table, listed) prints. Then packs and checks the zip a
 #       Windows user gets, and packs the installer beside it.
 #   linux-i386       kelvotrace with g++ -m32 (gcc-12-multilib)
-#   linux-aarch64    kelvotrace for 64-bit ARM (g++-aarch64-linux-gnu)
+#   linux-<arch>     for the machines of the table below (g++-<triplet>), run here under
+#       qemu-user through BUILD_DIR/qemu-run.sh PROGRAM: kelvotrace, the whole project for
+#       aarch64 (pictor where the target's GTK is installed), and on big-endian s390x the
+#       picture logic's tests too, against a GoogleTest built from /usr/src/googletest.
 # Usage: cross_build.sh SOURCE_DIR BUILD_DIR PLATFORM [MENU_LISTING]   (the suite always passes
 # MENU_LISTING for windows-*: build/gcc/tests/pictor/pictor_menu_listing)
 set -euo pipefail
@@ -15,6 +18,14 @@ source_dir=$1 build_dir=$2 platform=$3 menu_listing=${4:-}
 
 options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKELVO_SANITIZE=OFF -DKELVO_BENCH=OFF
     -DKELVO_FUZZ=OFF)
+
+# Linux targets: platform, GNU triplet, qemu-user program, what is built.
+linux_targets="
+linux-aarch64  aarch64-linux-gnu      qemu-aarch64  all
+linux-armhf    arm-linux-gnueabihf    qemu-arm      kelvotrace
+linux-ppc64el  powerpc64le-linux-gnu  qemu-ppc64le  kelvotrace
+linux-riscv64  riscv64-linux-gnu      qemu-riscv64  kelvotrace
+linux-s390x    s390x-linux-gnu        qemu-s390x    kelvotrace picture_test"
 case $platform in
     windows-i686 | windows-x86_64)
         arch=${platform#windows-}
@@ -27,16 +38,33 @@ case $platform in
         [ -e /usr/include/asm ] || flags+=" -idirafter /usr/include/x86_64-linux-gnu"
         options+=(-DCMAKE_CXX_FLAGS="$flags")
         targets=(kelvotrace) ;;
-    linux-aarch64)
-        options+=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/linux-aarch64.cmake")
-        targets=(kelvotrace) ;;
+    linux-*)
+        read -r _ triplet qemu targets_row < <(awk -v p="$platform" '$1 == p' <<<"$linux_targets") ||
+            { echo "unknown platform $platform" >&2; exit 2; }
+        toolchain=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/linux-cross.cmake"
+            -DLINUX_TRIPLET="$triplet" -DCMAKE_SYSTEM_PROCESSOR="${triplet%%-*}" -DLINUX_QEMU="$qemu")
+        [ ! -f "$source_dir/cmake/$platform.cmake" ] ||
+            toolchain=(-DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/$platform.cmake")
+        options+=("${toolchain[@]}")
+        read -r -a targets <<<"$targets_row" ;;
     *) echo "unknown platform $platform" >&2; exit 2 ;;
 esac
 
 mkdir -p "$(dirname "$build_dir")"
+# The tests need GoogleTest built for the target; Debian ships its sources.
+if [[ " ${targets[*]} " == *" picture_test "* ]]; then
+    gtest=$build_dir.googletest
+    { cmake -S /usr/src/googletest -B "$gtest/build" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$gtest/root" && cmake --build "$gtest/build" -j 2 &&
+        cmake --install "$gtest/build"; } >"$gtest.log" 2>&1 || { cat "$gtest.log"; exit 1; }
+    options+=(-DBUILD_TESTING=ON -DGTest_DIR="$gtest/root/lib/cmake/GTest")
+fi
 cmake -S "$source_dir" -B "$build_dir" "${options[@]}" >"$build_dir.configure.log" 2>&1 ||
     { cat "$build_dir.configure.log"; exit 1; }
 cmake --build "$build_dir" --target "${targets[@]}" -j 2
+if [ -n "${qemu:-}" ]; then
+    printf '#!/bin/sh\nexec %s -L /usr/%s "$@"\n' "$qemu" "$triplet" >"$build_dir/qemu-run.sh"
+fi
 [[ $platform == windows-* ]] || exit 0
 
 case $arch in

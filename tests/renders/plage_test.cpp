@@ -48,7 +48,7 @@ TEST(PlageVisee, EveryRayOutsideTheRangeMissesWhenTestedInFull) {
     for (const Cas &c : cas) {
         const Sphere sphere(c.rayon);
         const Image image(c.taille, c.taille);
-        const ObjetVise vise = viser(sphere, c.versLocal, c.direction, image);
+        const auto vise = viser(sphere, c.versLocal, c.direction, image);
         const Vecteur dl = c.versLocal.appliqueVecteur(c.direction);
         int dehors = 0, touches = 0;
         for (int l = 0; l < c.taille; ++l) {
@@ -70,6 +70,10 @@ TEST(PlageVisee, EveryRayOutsideTheRangeMissesWhenTestedInFull) {
         EXPECT_TRUE(!rond || vise.plage.ligneMax - vise.plage.ligneMin <= cote) << c.nom;
         EXPECT_TRUE(!rond || vise.plage.colonneMax - vise.plage.colonneMin <= cote) << c.nom;
         EXPECT_GT(dehors, c.taille * c.taille / 2) << c.nom;
+        // Row by row, a disc's range leaves out most of its square's corners.
+        const int lignes = vise.plage.ligneMax - vise.plage.ligneMin + 1;
+        const int colonnes = vise.plage.colonneMax - vise.plage.colonneMin + 1;
+        EXPECT_LT(c.taille * c.taille - dehors, 0.85 * lignes * colonnes) << c.nom;
         EXPECT_GT(touches, 0) << c.nom;
     }
 }
@@ -79,7 +83,7 @@ TEST(PlageVisee, TheDepthBufferRayJustOffTheSurfaceStaysInside) {
     const Sphere sphere(-40.0f);
     const Repere versLocal = centreEn(0.0f, -10.0f, 40.0f);
     const Image image(500, 500);
-    const ObjetVise vise = viser(sphere, versLocal, versZ, image);
+    const auto vise = viser(sphere, versLocal, versZ, image);
     EXPECT_TRUE(vise.plage.contient(239, 250));
     const float t = distanceImpact(vise, RayonPixel{Vecteur(0.0f, -9.900001f, 0.0f), 239, 250});
     EXPECT_GT(t, 0.0f);

@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -29,17 +28,12 @@ long long ecrireBloc(int fd, const char *octets, std::size_t taille) {
 
 int fermerDescripteur(int fd) { return _close(fd); }
 
-bool couperA(int, std::size_t) { return true; } // opened with _O_TRUNC
-
 #else
 
 // Opened without blocking, so that a named pipe nobody reads fails at once (ENXIO) instead of
-// waiting forever; the writes then block as usual. Not truncated here: a picture written again
-// over the last run's goes into the same pages in place, and couperA cuts what is left over.
-// Truncating first would have the system free and reallocate every page and, on ext4, flush
-// the file to disk on close.
+// waiting forever; the writes then block as usual.
 int ouvrir(const char *chemin) {
-    const int fd = open(chemin, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int fd = open(chemin, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd >= 0) {
         const int drapeaux = fcntl(fd, F_GETFL);
         if (drapeaux == -1 || fcntl(fd, F_SETFL, drapeaux & ~O_NONBLOCK) == -1) {
@@ -58,16 +52,6 @@ long long ecrireBloc(int fd, const char *octets, std::size_t taille) {
 
 int fermerDescripteur(int fd) { return close(fd); }
 
-// Ends a regular file after its first `taille` bytes (what an older, longer file had beyond).
-bool couperA(int fd, std::size_t taille) {
-    struct stat etat {};
-    if (fstat(fd, &etat) != 0) {
-        return false;
-    }
-    const off_t fin = static_cast<off_t>(taille);
-    return !S_ISREG(etat.st_mode) || etat.st_size == fin || ftruncate(fd, fin) == 0;
-}
-
 #endif
 
 class Fichier {
@@ -82,8 +66,6 @@ class Fichier {
     }
 
     bool ouvert() const { return fd >= 0; }
-
-    bool couper(std::size_t taille) { return couperA(fd, taille); }
 
     // All the bytes, in one call unless the system takes fewer at a time.
     bool ecrire(const char *octets, std::size_t taille) {
@@ -134,7 +116,7 @@ bool ecrirePPM(const Image &image, const char *nom) {
         entete.size() + static_cast<std::size_t>(image.nombrePixels()) * sizeof(Pixel);
 
     errno = 0;
-    if (!fichier.ecrire(debut, taille) || !fichier.couper(taille)) {
+    if (!fichier.ecrire(debut, taille)) {
         const int erreur = errno;
         fichier.fermer();
         errno = erreur != 0 ? erreur : EIO;

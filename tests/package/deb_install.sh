@@ -41,7 +41,7 @@ for deb in "${debs[@]}"; do
     # The renderer's package goes on servers: no toolkit. The viewer's needs GTK.
     case $(dpkg-deb -c "$deb") in
         *' ./usr/bin/pictor'*) libraries='libc6 libstdc++6 libgtk-3-0' viewer_deb=$deb ;;
-        *) libraries='libc6 libstdc++6'
+        *) libraries='libc6'   # its C++ runtime is linked in
            ! grep -q 'libgtk' <<<"$depends" || fail "$deb depends on a toolkit" ;;
     esac
     for library in $libraries; do

@@ -59,7 +59,8 @@ if [[ " ${targets[*]} " == *" picture_test "* ]]; then
         cmake --install "$gtest/build"; } >"$gtest.log" 2>&1 || { cat "$gtest.log"; exit 1; }
     options+=(-DBUILD_TESTING=ON -DGTest_DIR="$gtest/root/lib/cmake/GTest")
 fi
-cmake -S "$source_dir" -B "$build_dir" "${options[@]}" >"$build_dir.configure.log" 2>&1 ||
+# Configured afresh each time: a cache from an earlier toolchain file would keep what it found.
+cmake --fresh -S "$source_dir" -B "$build_dir" "${options[@]}" >"$build_dir.configure.log" 2>&1 ||
     { cat "$build_dir.configure.log"; exit 1; }
 cmake --build "$build_dir" --target "${targets[@]}" -j 2
 if [ -n "${qemu:-}" ]; then

@@ -13,15 +13,28 @@ namespace {
 
 std::unique_ptr<HWND__> theWindow;
 
-// GTK is started with the window; without a display that fails and says why.
+// What an environment variable names, quoted, or that it is not set.
+std::string described(const char *variable, const char *absent) {
+    const char *value = std::getenv(variable);
+    if (value == nullptr || *value == '\0')
+        return std::string(variable) + " is not set" + absent;
+    return std::string(variable) + "=\"" + value + "\"";
+}
+
+// GTK is started with the window. Without a display that fails: the message names the displays
+// GTK looks for, Wayland's and X's, and how to choose between them.
 bool toolkitStarted() {
     if (gtk_init_check(nullptr, nullptr))
         return true;
-    const char *display = std::getenv("DISPLAY");
-    const std::string why = display == nullptr || *display == '\0'
-                                ? std::string("no display (DISPLAY is not set)")
-                                : std::string("cannot open display ") + display;
-    std::fprintf(stderr, "%s: cannot open a window: %s\n", g_get_prgname(), why.c_str());
+    const std::string tried = "Wayland: " + described("WAYLAND_DISPLAY", ", so \"wayland-0\"") +
+                              "; X: " + described("DISPLAY", "") +
+                              (std::getenv("GDK_BACKEND") != nullptr
+                                   ? "; " + described("GDK_BACKEND", "")
+                                   : std::string());
+    std::fprintf(stderr,
+                 "%s: cannot open a window: no display could be opened (%s); choose one with "
+                 "GDK_BACKEND=wayland or GDK_BACKEND=x11\n",
+                 g_get_prgname(), tried.c_str());
     return false;
 }
 

@@ -762,15 +762,18 @@ def idle(args, display, workdir):
     if not args.backend.layer:
         return
 
-    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
-    env["ASAN_OPTIONS"] = "detect_leaks=0"
-    done = subprocess.run(["timeout", "10", args.pictor], env=env, stdin=subprocess.DEVNULL,
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    lines = done.stderr.decode("utf-8", "replace").strip().splitlines()
-    check(done.returncode == 1, "without a display pictor ended with %d" % done.returncode)
-    check(len(lines) == 1 and "display" in lines[0],
-          "without a display pictor printed %r" % lines)
-    print("no display: exit status 1, one line: %s" % lines[0])
+    # No display at all, then a Wayland display that is not there: both are named.
+    for extra in ({}, {"GDK_BACKEND": "wayland", "WAYLAND_DISPLAY": "nowhere"}):
+        env = {k: v for k, v in os.environ.items() if "DISPLAY" not in k and k != "GDK_BACKEND"}
+        env.update(extra, ASAN_OPTIONS="detect_leaks=0", XDG_RUNTIME_DIR=workdir)  # no wayland-0
+        done = subprocess.run(["timeout", "10", args.pictor], env=env, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        lines = done.stderr.decode("utf-8", "replace").strip().splitlines()
+        check(done.returncode == 1, "without a display pictor ended with %d" % done.returncode)
+        check(len(lines) == 1 and all(w in lines[0] for w in (
+            "DISPLAY is not set", extra.get("WAYLAND_DISPLAY", "wayland-0"), "GDK_BACKEND=x11")),
+            "without a display pictor printed %r" % lines)
+        print("no display: exit status 1, one line: %s" % lines[0])
 
 
 def main():

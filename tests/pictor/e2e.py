@@ -215,15 +215,16 @@ class Weston:
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         names = os.listdir(shots)
         check(done.returncode == 0 and len(names) == 1, "weston-screenshooter failed")
-        png, ppm = os.path.join(shots, names[0]), os.path.join(self.directory, "shot.ppm")
-        code, _ = run(["convert", png, "-depth", "8", ppm], 10)
+        png = os.path.join(shots, names[0])
+        done = subprocess.run(["timeout", "10", "convert", png, "-depth", "8", "ppm:-"],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         os.remove(png)
-        check(code == 0, "could not read weston's screenshot")
-        with open(ppm, "rb") as f:
-            return read_ppm(f.read())
+        check(done.returncode == 0, "could not read weston's screenshot")
+        return read_ppm(done.stdout)
 
     def desktop(self, pixel):
-        """Whether the pixel is the desktop or a shadow over it (GTK's 1-pixel outline is one)."""
+        """Whether the pixel is the desktop or a shadow over it. GTK's 1-pixel outline is one:
+        like the shadow, it lies outside the window's geometry as weston knows it."""
         r, g, b = pixel
         return r <= self.DESKTOP[0] and abs(g - 2 * r) <= 4 and abs(b - 3 * r) <= 6
 
@@ -258,12 +259,11 @@ class Weston:
         return w, h, b"".join(raster[((y + r) * width + x) * 3:((y + r) * width + x + w) * 3]
                               for r in range(h))
 
-    def close_button(self, window):
+    def close_button(self):
         """Where the title bar's close button is: its glyph, the darkest pixel of the title bar's
         right end."""
         x, y, w, _ = self.window_rectangle
-        screen = self.screen()
-        width, _, raster = screen
+        width, _, raster = self.screen()
         spots = [(sum(raster[(yy * width + xx) * 3:(yy * width + xx) * 3 + 3]), xx, yy)
                  for yy in range(y + 5, y + 32) for xx in range(x + w - 40, x + w - 5)]
         _, bx, by = min(spots)
@@ -529,7 +529,7 @@ class Pictor:
         that button (openbox's is the last one, at the frame's top right); without, the close
         request the button sends."""
         if self.weston:
-            x, y = self.weston.close_button(window)
+            x, y = self.weston.close_button()
             self.xdotool("mousemove", "--sync", str(x), str(y), "click", "1")
             self.xdotool("mousemove", "1275", "1020")  # off the windows, out of the screenshots
             return

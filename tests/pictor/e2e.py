@@ -135,6 +135,13 @@ class Weston:
     no X ids: weston's protocol log gives the windows and their titles, weston's screenshots show
     them, and the window is found in a screenshot by walking out to the desktop colour."""
     SOCKET = "pictor-e2e"
+    # weston's X11 backend moves its pointer by the differences between X's motion events and
+    # takes the absolute place only when the pointer enters its window, so it loses track of
+    # xdotool's jumps. Its window leaves the screen's last rows free: the pointer waits there,
+    # and enters the window anew for every click. Weston still draws its pointer where it left:
+    # it leaves from the desktop's corner, out of the windows.
+    HEIGHT = 1000
+    PARK = ("mousemove", "1275", "995", "mousemove", "1275", "1015")
     DESKTOP = (0x20, 0x40, 0x60)  # its shadows are darker shades of it
     INI = ("[core]\nidle-time=0\n[shell]\nbackground-color=0xff204060\npanel-position=none\n"
            "animation=none\nclose-animation=none\nstartup-animation=none\n"
@@ -157,7 +164,7 @@ class Weston:
         # --use-pixman: no GL under Xvfb; --debug: the screenshooter; proto: the windows' titles.
         self.process = subprocess.Popen(
             ["weston", "--backend=x11-backend.so", "--socket=" + self.SOCKET, "--width=1280",
-             "--height=1024", "--use-pixman", "--debug", "--config=" + ini,
+             "--height=%d" % self.HEIGHT, "--use-pixman", "--debug", "--config=" + ini,
              "--logger-scopes=proto", "--log=" + log],
             env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.DEVNULL)
@@ -171,7 +178,7 @@ class Weston:
                         self.env)
         check(code == 0 and out.split(), "weston's X window did not appear")
         run(["xdotool", "windowfocus", "--sync", out.split()[0]], 5, self.env)
-        run(["xdotool", "mousemove", "1275", "1020"], 5, self.env)  # weston draws the pointer
+        run(["xdotool", "mousemove", "--sync", "1275", "1015", *self.PARK], 5, self.env)
         return self
 
     def __exit__(self, *exc):
@@ -530,8 +537,7 @@ class Pictor:
         request the button sends."""
         if self.weston:
             x, y = self.weston.close_button()
-            self.xdotool("mousemove", "--sync", str(x), str(y), "click", "1")
-            self.xdotool("mousemove", "1275", "1020")  # off the windows, out of the screenshots
+            self.xdotool("mousemove", "--sync", str(x), str(y), "click", "1", *self.weston.PARK)
             return
         if self.args.wm is None:
             code, _ = run([self.args.request_close, window], 5, self.x_env)
@@ -559,7 +565,7 @@ class Pictor:
             time.sleep(0.1)
             self.xdotool("mousemove", "--sync", str(x + int(w + (width - w) * step) + 3),
                          str(y + int(h + (height - h) * step) + 3))
-        self.xdotool("mouseup", "1", "mousemove", "1275", "1020")
+        self.xdotool("mouseup", "1", *self.weston.PARK)
         deadline = time.monotonic() + 5 * self.slow
         while self.weston.window_rectangle[2:] != (width, height):
             check(time.monotonic() < deadline, "the window was not resized")
@@ -578,8 +584,15 @@ class Pictor:
 
     def focus(self, window):
         # A window manager decides on focus: it is asked to activate the window. Keys reach
-        # weston through its X window; weston gives them to its active window, the newest.
+        # weston through its X window; weston gives them to its active window: the newest
+        # dialog, or the main window once clicked (in its client area, where a click does
+        # nothing else).
         if self.weston:
+            if window == self.window:
+                x, y, w, h = self.weston.window_rectangle
+                self.xdotool("mousemove", "--sync", str(x + w - 5), str(y + h - 5), "click", "1",
+                             *self.weston.PARK)
+                time.sleep(0.1)
             return
         self.xdotool("windowactivate" if self.args.wm else "windowfocus", "--sync", window)
 

@@ -36,7 +36,7 @@ SAVE_TITLE = "^Enregistrement du fichier"
 
 
 # GTK prints it itself, also in a plain GTK program, when a path is typed in a file chooser after
-# ctrl+L under Xvfb.
+# ctrl+L, under Xvfb and on Wayland in weston.
 KNOWN_GTK_COMPLAINT = ("gtk_widget_event: assertion 'WIDGET_REALIZED_FOR_EVENT (widget, event)'"
                        " failed")
 # The window is created at (100, 100) with an outer size, frame included, of 500 by 500.

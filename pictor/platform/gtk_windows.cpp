@@ -26,11 +26,12 @@ std::string described(const char *variable, const char *absent) {
 bool toolkitStarted() {
     if (gtk_init_check(nullptr, nullptr))
         return true;
-    const std::string tried = "Wayland: " + described("WAYLAND_DISPLAY", ", so \"wayland-0\"") +
-                              "; X: " + described("DISPLAY", "") +
-                              (std::getenv("GDK_BACKEND") != nullptr
-                                   ? "; " + described("GDK_BACKEND", "")
-                                   : std::string());
+    const char *backend = std::getenv("GDK_BACKEND");
+    const std::string tried =
+        "Wayland: " + described("WAYLAND_DISPLAY", ", so \"wayland-0\"") +
+        "; X: " + described("DISPLAY", "") +
+        (backend != nullptr && *backend != '\0' ? "; " + described("GDK_BACKEND", "")
+                                                : std::string());
     std::fprintf(stderr,
                  "%s: cannot open a window: no display could be opened (%s); choose one with "
                  "GDK_BACKEND=wayland or GDK_BACKEND=x11\n",
@@ -74,7 +75,8 @@ gboolean onFirstMap(GtkWidget *widget, GdkEvent *, gpointer window) {
     GdkRectangle frame{};
     gdk_window_get_frame_extents(gdkWindow, &frame);
     const int frameWidth = frame.width - gdk_window_get_width(gdkWindow);
-    const int frameHeight = frame.height - gdk_window_get_height(gdkWindow) + titleBarHeight(widget);
+    const int frameHeight =
+        frame.height - gdk_window_get_height(gdkWindow) + titleBarHeight(widget);
     if (frameWidth > 0 || frameHeight > 0)
         gtk_window_resize(GTK_WINDOW(widget), std::max(1, w->outerWidth - frameWidth),
                           std::max(1, w->outerHeight - frameHeight));

@@ -72,7 +72,9 @@ class Xvfb:
     def __enter__(self):
         read, write = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            # -noreset: a program started after the last one ended finds the display up.
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             "-noreset"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         number = b""

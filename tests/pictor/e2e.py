@@ -155,6 +155,7 @@ class Weston:
         self.env = dict(os.environ, DISPLAY=display, XDG_RUNTIME_DIR=self.runtime,
                         WAYLAND_DISPLAY=self.SOCKET)
         self.toplevels = {}  # (client, object) of each live window: its title
+        self.popups = set()  # (client, object) of each open menu
         self.pending = ""  # the log's last line, while weston has not written it whole
         self.window_rectangle = None
 
@@ -194,11 +195,17 @@ class Weston:
 
     def forget(self):
         """Forgets the windows seen so far: a new pictor starts (the last has ended)."""
-        self.windows("")
+        self.read_log()
         self.toplevels.clear()
+        self.popups.clear()
 
     def windows(self, title):
         """The live windows whose title matches, without regard to case."""
+        self.read_log()
+        return {key for key, t in self.toplevels.items() if re.search(title, t, re.IGNORECASE)}
+
+    def read_log(self):
+        """Follows the windows and menus that weston's clients make and destroy."""
         lines = (self.pending + self.log.read()).split("\n")
         self.pending = lines.pop()
         for line in lines:  # [date time][proto] client ADDRESS rq OBJECT@ID.REQUEST(ARGS)
@@ -208,13 +215,16 @@ class Weston:
             client, request = words[3], " ".join(words[5:])
             if ".get_toplevel(new id xdg_toplevel@" in request:
                 self.toplevels[client, request.split("@")[-1].rstrip(")")] = ""
+            elif ".get_popup(new id xdg_popup@" in request:
+                self.popups.add((client, request.split("xdg_popup@")[1].split(",")[0]))
+            elif request.startswith("xdg_popup@") and request.endswith(".destroy()"):
+                self.popups.discard((client, request[len("xdg_popup@"):-len(".destroy()")]))
             elif request.startswith("xdg_toplevel@"):
                 name, call = request[len("xdg_toplevel@"):].split(".", 1)
                 if call.startswith("set_title(\""):
                     self.toplevels[client, name] = call[len("set_title(\""):-len("\")")]
                 elif call == "destroy()":
                     self.toplevels.pop((client, name), None)
-        return {key for key, t in self.toplevels.items() if re.search(title, t, re.IGNORECASE)}
 
     def screen(self):
         """A screenshot of the whole screen, as weston shows it: width, height, raster."""
@@ -322,7 +332,19 @@ class Gtk:
         return path.encode()
 
     def menu(self, pictor, item):
-        pictor.keys(pictor.window, *self.MENU[item])
+        keys = self.MENU[item]
+        if not pictor.weston:
+            pictor.keys(pictor.window, *keys)
+            return
+        # On Wayland a menu opens after a round trip with the compositor: the keys wait for it.
+        pictor.keys(pictor.window, keys[0])
+        deadline = time.monotonic() + 5 * pictor.slow
+        pictor.weston.read_log()
+        while not pictor.weston.popups:
+            check(time.monotonic() < deadline, "the menu did not open for %s" % item)
+            time.sleep(0.05)
+            pictor.weston.read_log()
+        pictor.xdotool("key", "--delay", "150", *keys[1:])
 
     def dismiss(self, pictor, box):
         pictor.keys(box, "Return")

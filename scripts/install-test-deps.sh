@@ -9,6 +9,7 @@ packages=(
     pkg-config libgtk-3-dev                        # the viewer's toolkit
     xvfb xdotool imagemagick x11-utils openbox     # driving the viewer in a real window
     libx11-dev python3                             # the close request and the end-to-end driver
+    weston                                         # ... and natively on Wayland
     g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32   # both programs for Windows
     wine wine64 wine32:i386                        # ... run there, 64-bit and 32-bit
     gcc-12-multilib g++-12-multilib                # kelvotrace for 32-bit x86 Linux; g++-multilib

@@ -27,6 +27,9 @@ gboolean onDraw(GtkWidget *, cairo_t *cr, gpointer window) {
         reinterpret_cast<unsigned char *>(image.data()), CAIRO_FORMAT_RGB24, image.width(),
         image.height(), image.width() * 4);
     cairo_set_source_surface(cr, shown, 0, 0);
+    // At a scale of 2 or more (HiDPI) each pixel becomes a block of device pixels, not a blend
+    // of its neighbours and the background.
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     cairo_paint(cr);
     cairo_surface_destroy(shown);
     return TRUE;

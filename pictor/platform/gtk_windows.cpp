@@ -13,15 +13,29 @@ namespace {
 
 std::unique_ptr<HWND__> theWindow;
 
-// GTK is started with the window; without a display that fails and says why.
+// What an environment variable names, quoted, or that it is not set.
+std::string described(const char *variable, const char *absent) {
+    const char *value = std::getenv(variable);
+    if (value == nullptr || *value == '\0')
+        return std::string(variable) + " is not set" + absent;
+    return std::string(variable) + "=\"" + value + "\"";
+}
+
+// GTK is started with the window. Without a display that fails: the message names the displays
+// GTK looks for, Wayland's and X's, and how to choose between them.
 bool toolkitStarted() {
     if (gtk_init_check(nullptr, nullptr))
         return true;
-    const char *display = std::getenv("DISPLAY");
-    const std::string why = display == nullptr || *display == '\0'
-                                ? std::string("no display (DISPLAY is not set)")
-                                : std::string("cannot open display ") + display;
-    std::fprintf(stderr, "%s: cannot open a window: %s\n", g_get_prgname(), why.c_str());
+    const char *backend = std::getenv("GDK_BACKEND");
+    const std::string tried =
+        "Wayland: " + described("WAYLAND_DISPLAY", ", so \"wayland-0\"") +
+        "; X: " + described("DISPLAY", "") +
+        (backend != nullptr && *backend != '\0' ? "; " + described("GDK_BACKEND", "")
+                                                : std::string());
+    std::fprintf(stderr,
+                 "%s: cannot open a window: no display could be opened (%s); choose one with "
+                 "GDK_BACKEND=wayland or GDK_BACKEND=x11\n",
+                 g_get_prgname(), tried.c_str());
     return false;
 }
 
@@ -31,9 +45,29 @@ gboolean onDeleteEvent(GtkWidget *, GdkEvent *, gpointer window) {
     return TRUE;
 }
 
-// A window manager's frame is known only once the window is mapped, and its size differs from
-// one manager and theme to the next. The window then gives the frame its share of the outer size
-// asked for, as a Win32 window's size includes its frame; without a manager nothing changes.
+// Under client-side decorations (Wayland) GTK draws its own title bar inside the window, beside
+// the content; the sizes GTK is asked for leave it out. Its height, or 0 without one.
+int titleBarHeight(GtkWidget *toplevel) {
+    struct Search {
+        GtkWidget *content;
+        int height;
+    } search{gtk_bin_get_child(GTK_BIN(toplevel)), 0};
+    gtk_container_forall(
+        GTK_CONTAINER(toplevel),
+        [](GtkWidget *child, gpointer data) {
+            Search *s = static_cast<Search *>(data);
+            if (child != s->content && gtk_widget_get_visible(child))
+                s->height += gtk_widget_get_allocated_height(child);
+        },
+        &search);
+    return search.height;
+}
+
+// The decorations are known only once the window is mapped: a window manager's frame on X11,
+// GTK's own title bar on Wayland (whose frame extents read no frame: its shadows are no part of
+// the window a person sees). Their sizes differ from one manager and theme to the next. The
+// window then gives them their share of the outer size asked for, as a Win32 window's size
+// includes its frame; without decorations nothing changes.
 gboolean onFirstMap(GtkWidget *widget, GdkEvent *, gpointer window) {
     HWND__ *w = static_cast<HWND__ *>(window);
     g_signal_handlers_disconnect_by_func(widget, reinterpret_cast<gpointer>(onFirstMap), window);
@@ -41,7 +75,8 @@ gboolean onFirstMap(GtkWidget *widget, GdkEvent *, gpointer window) {
     GdkRectangle frame{};
     gdk_window_get_frame_extents(gdkWindow, &frame);
     const int frameWidth = frame.width - gdk_window_get_width(gdkWindow);
-    const int frameHeight = frame.height - gdk_window_get_height(gdkWindow);
+    const int frameHeight =
+        frame.height - gdk_window_get_height(gdkWindow) + titleBarHeight(widget);
     if (frameWidth > 0 || frameHeight > 0)
         gtk_window_resize(GTK_WINDOW(widget), std::max(1, w->outerWidth - frameWidth),
                           std::max(1, w->outerHeight - frameHeight));

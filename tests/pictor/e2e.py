@@ -7,17 +7,20 @@ than Windows, and without a window manager its keyboard focus is unreliable); un
 steps that check our layer's own ways (the frame, the chooser's completion and refusals, the
 message without a display) are left out.
 
-Usage: e2e.py SCENARIO... --pictor PATH --kelvotrace PATH [--request-close PATH] [--wm openbox]
-              [--valgrind] [--wine i686|x86_64]
+Usage: e2e.py SCENARIO... --pictor PATH --kelvotrace PATH [--request-close PATH]
+              [--wm openbox|weston] [--scale N] [--valgrind] [--wine i686|x86_64]
 Scenarios: session, failures, idle, dialogs; several run one after the other on one display (and
-in one Wine prefix). With --wm the display runs that window manager:
+in one Wine prefix). With --wm openbox the display runs that window manager:
 windows get a frame and are closed with its close button; without, a close request is sent as
-a manager's button would. --valgrind runs pictor under memcheck. Every wait is bounded. A
+a manager's button would. With --wm weston (the session) the Linux program runs natively on
+Wayland, in weston nested in the Xvfb. --scale runs it at that GDK_SCALE: each picture pixel
+must show as a clean block. --valgrind runs pictor under memcheck. Every wait is bounded. A
 Gtk-CRITICAL or Gtk-WARNING line on pictor's stderr fails the scenario, except GTK's own
 KNOWN_GTK_COMPLAINT.
 """
 import argparse
 import os
+import re
 import resource
 import shutil
 import subprocess
@@ -33,7 +36,7 @@ SAVE_TITLE = "^Enregistrement du fichier"
 
 
 # GTK prints it itself, also in a plain GTK program, when a path is typed in a file chooser after
-# ctrl+L under Xvfb.
+# ctrl+L, under Xvfb and on Wayland in weston.
 KNOWN_GTK_COMPLAINT = ("gtk_widget_event: assertion 'WIDGET_REALIZED_FOR_EVENT (widget, event)'"
                        " failed")
 # The window is created at (100, 100) with an outer size, frame included, of 500 by 500.
@@ -69,7 +72,9 @@ class Xvfb:
     def __enter__(self):
         read, write = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            # -noreset: a program started after the last one ended finds the display up.
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             "-noreset"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
         number = b""
@@ -126,6 +131,164 @@ class WindowManager:
             self.process.wait()
 
 
+class Weston:
+    """weston nested in the Xvfb with its X11 backend, so that it has a real keyboard and pointer:
+    xdotool's keys and clicks on weston's X window reach its Wayland clients. Wayland windows have
+    no X ids: weston's protocol log gives the windows and their titles, weston's screenshots show
+    them, and the window is found in a screenshot by walking out to the desktop colour."""
+    SOCKET = "pictor-e2e"
+    # weston's X11 backend moves its pointer by the differences between X's motion events and
+    # takes the absolute place only when the pointer enters its window, so it loses track of
+    # xdotool's jumps. Its window leaves the screen's last rows free: the pointer waits there,
+    # and enters the window anew for every click. Weston still draws its pointer where it left:
+    # it leaves from the desktop's corner, out of the windows.
+    HEIGHT = 1000
+    PARK = ("mousemove", "1275", "995", "mousemove", "1275", "1015")
+    DESKTOP = (0x20, 0x40, 0x60)  # its shadows are darker shades of it
+    INI = ("[core]\nidle-time=0\n[shell]\nbackground-color=0xff204060\npanel-position=none\n"
+           "animation=none\nclose-animation=none\nstartup-animation=none\n"
+           "focus-animation=none\nlocking=false\n")  # no fading window in a screenshot
+
+    def __init__(self, display, scratch):
+        self.directory = os.path.join(scratch, "weston")
+        self.runtime = os.path.join(self.directory, "runtime")
+        self.env = dict(os.environ, DISPLAY=display, XDG_RUNTIME_DIR=self.runtime,
+                        WAYLAND_DISPLAY=self.SOCKET)
+        self.toplevels = {}  # (client, object) of each live window: its title
+        self.popups = set()  # (client, object) of each open menu
+        self.pending = ""  # the log's last line, while weston has not written it whole
+        self.window_rectangle = None
+
+    def __enter__(self):
+        os.makedirs(self.runtime, mode=0o700)
+        ini, log = os.path.join(self.directory, "weston.ini"), os.path.join(self.directory, "log")
+        with open(ini, "w") as f:
+            f.write(self.INI)
+        # --use-pixman: no GL under Xvfb; --debug: the screenshooter; proto: the windows' titles.
+        self.process = subprocess.Popen(
+            ["weston", "--backend=x11-backend.so", "--socket=" + self.SOCKET, "--width=1280",
+             "--height=%d" % self.HEIGHT, "--use-pixman", "--debug", "--config=" + ini,
+             "--logger-scopes=proto", "--log=" + log],
+            env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while not os.path.exists(os.path.join(self.runtime, self.SOCKET)):
+            check(time.monotonic() < deadline and self.process.poll() is None,
+                  "weston did not start")
+            time.sleep(0.05)
+        self.log = open(log, errors="replace")
+        code, out = run(["xdotool", "search", "--sync", "--class", "^Weston Compositor$"], 10,
+                        self.env)
+        check(code == 0 and out.split(), "weston's X window did not appear")
+        run(["xdotool", "windowfocus", "--sync", out.split()[0]], 5, self.env)
+        run(["xdotool", "mousemove", "--sync", "1275", "1015", *self.PARK], 5, self.env)
+        return self
+
+    def __exit__(self, *exc):
+        self.log.close()
+        self.process.terminate()
+        self.process.wait()
+
+    def client_environment(self):
+        return {k: self.env[k] for k in ("XDG_RUNTIME_DIR", "WAYLAND_DISPLAY")} | {
+            "GDK_BACKEND": "wayland"}
+
+    def forget(self):
+        """Forgets the windows seen so far: a new pictor starts (the last has ended)."""
+        self.read_log()
+        self.toplevels.clear()
+        self.popups.clear()
+
+    def windows(self, title):
+        """The live windows whose title matches, without regard to case."""
+        self.read_log()
+        return {key for key, t in self.toplevels.items() if re.search(title, t, re.IGNORECASE)}
+
+    def read_log(self):
+        """Follows the windows and menus that weston's clients make and destroy."""
+        lines = (self.pending + self.log.read()).split("\n")
+        self.pending = lines.pop()
+        for line in lines:  # [date time][proto] client ADDRESS rq OBJECT@ID.REQUEST(ARGS)
+            words = line.split()
+            if len(words) < 6 or not words[1].endswith("[proto]") or words[4] != "rq":
+                continue
+            client, request = words[3], " ".join(words[5:])
+            if ".get_toplevel(new id xdg_toplevel@" in request:
+                self.toplevels[client, request.split("@")[-1].rstrip(")")] = ""
+            elif ".get_popup(new id xdg_popup@" in request:
+                self.popups.add((client, request.split("xdg_popup@")[1].split(",")[0]))
+            elif request.startswith("xdg_popup@") and request.endswith(".destroy()"):
+                self.popups.discard((client, request[len("xdg_popup@"):-len(".destroy()")]))
+            elif request.startswith("xdg_toplevel@"):
+                name, call = request[len("xdg_toplevel@"):].split(".", 1)
+                if call.startswith("set_title(\""):
+                    self.toplevels[client, name] = call[len("set_title(\""):-len("\")")]
+                elif call == "destroy()":
+                    self.toplevels.pop((client, name), None)
+
+    def screen(self):
+        """A screenshot of the whole screen, as weston shows it: width, height, raster."""
+        shots = os.path.join(self.directory, "shots")
+        os.makedirs(shots, exist_ok=True)
+        done = subprocess.run(["timeout", "10", "weston-screenshooter"], cwd=shots, env=self.env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        names = os.listdir(shots)
+        check(done.returncode == 0 and len(names) == 1, "weston-screenshooter failed")
+        png = os.path.join(shots, names[0])
+        done = subprocess.run(["timeout", "10", "convert", png, "-depth", "8", "ppm:-"],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        os.remove(png)
+        check(done.returncode == 0, "could not read weston's screenshot")
+        return read_ppm(done.stdout)
+
+    def desktop(self, pixel):
+        """Whether the pixel is the desktop or a shadow over it. GTK's 1-pixel outline is one:
+        like the shadow, it lies outside the window's geometry as weston knows it."""
+        r, g, b = pixel
+        return r <= self.DESKTOP[0] and abs(g - 2 * r) <= 4 and abs(b - 3 * r) <= 6
+
+    def find_window(self, screen, origin=None):
+        """The window on the screen: x, y, width, height; zero by zero when none shows. Its top
+        left corner, when not given, comes from the blank client area's middle."""
+        width, height, raster = screen
+        pixel = lambda x, y: tuple(raster[(y * width + x) * 3:(y * width + x) * 3 + 3])
+        def walk(x, y, dx, dy):
+            while 0 <= x + dx < width and 0 <= y + dy < height and \
+                    not self.desktop(pixel(x + dx, y + dy)):
+                x, y = x + dx, y + dy
+            return x, y
+        if origin is None:
+            run_of_background = bytes(BACKGROUND) * 100
+            for y in range(0, height, 10):
+                at = raster.find(run_of_background, y * width * 3, (y + 1) * width * 3)
+                if at >= 0 and at % 3 == 0:
+                    x = at // 3 - y * width + 50
+                    origin = (walk(x, y, -1, 0)[0], walk(x, y, 0, -1)[1])
+                    break
+            else:
+                return 0, 0, 0, 0
+        x, y = origin
+        right = walk(x, y + 15, 1, 0)[0]  # along the title bar, below its rounded corners
+        bottom = walk(right, y + 15, 0, 1)[1]  # down the right edge
+        return x, y, right - x + 1, bottom - y + 1
+
+    def crop(self, screen, rectangle):
+        width, _, raster = screen
+        x, y, w, h = rectangle
+        return w, h, b"".join(raster[((y + r) * width + x) * 3:((y + r) * width + x + w) * 3]
+                              for r in range(h))
+
+    def close_button(self):
+        """Where the title bar's close button is: its glyph, the darkest pixel of the title bar's
+        right end."""
+        x, y, w, _ = self.window_rectangle
+        width, _, raster = self.screen()
+        spots = [(sum(raster[(yy * width + xx) * 3:(yy * width + xx) * 3 + 3]), xx, yy)
+                 for yy in range(y + 5, y + 32) for xx in range(x + w - 40, x + w - 5)]
+        _, bx, by = min(spots)
+        return bx, by
+
+
 def read_ppm(data):
     """Width, height and raster of a binary P6 image (comments allowed in the header)."""
     fields, i = [], 0
@@ -169,7 +332,19 @@ class Gtk:
         return path.encode()
 
     def menu(self, pictor, item):
-        pictor.keys(pictor.window, *self.MENU[item])
+        keys = self.MENU[item]
+        if not pictor.weston:
+            pictor.keys(pictor.window, *keys)
+            return
+        # On Wayland a menu opens after a round trip with the compositor: the keys wait for it.
+        pictor.keys(pictor.window, keys[0])
+        deadline = time.monotonic() + 5 * pictor.slow
+        pictor.weston.read_log()
+        while not pictor.weston.popups:
+            check(time.monotonic() < deadline, "the menu did not open for %s" % item)
+            time.sleep(0.05)
+            pictor.weston.read_log()
+        pictor.xdotool("key", "--delay", "150", *keys[1:])
 
     def dismiss(self, pictor, box):
         pictor.keys(box, "Return")
@@ -190,8 +365,7 @@ class Gtk:
                     time.sleep(0.2 * pictor.slow)
                     pictor.keys((pictor.visible_windows() - known).pop(), "alt+r")  # "Replace"
                     replace = False
-                code, out = pictor.xdotool("search", "--onlyvisible", "--name", title)
-                if code != 0 or dialog not in out.split():
+                if dialog not in pictor.windows(title):
                     time.sleep(0.3)  # one paint cycle of the window behind
                     return
                 time.sleep(0.05)
@@ -305,7 +479,15 @@ class Pictor:
         self.args = args
         self.backend = args.backend
         self.workdir = workdir
-        self.env = dict(os.environ, DISPLAY=display, **self.backend.environment(workdir))
+        self.weston = args.weston
+        self.x_env = dict(os.environ, DISPLAY=display)  # the X tools' (xdotool, import, ...)
+        self.env = dict(self.x_env, **self.backend.environment(workdir))
+        if args.scale != 1:
+            self.env["GDK_SCALE"] = str(args.scale)
+        if self.weston:
+            del self.env["DISPLAY"]
+            self.env.update(self.weston.client_environment())
+            self.weston.forget()
         command = self.backend.command(args)
         self.slow = 1  # how many times longer than usual every wait may take
         self.valgrind_log = None
@@ -328,42 +510,61 @@ class Pictor:
         self.client_top = None
 
     def xdotool(self, *args, limit=5):
-        code, out = run(["xdotool"] + list(args), limit * self.slow, self.env)
+        code, out = run(["xdotool"] + list(args), limit * self.slow, self.x_env)
         return code, out
 
+    def windows(self, title):
+        """The visible windows whose title matches, without regard to case."""
+        if self.weston:
+            return self.weston.windows(title)
+        code, out = self.xdotool("search", "--onlyvisible", "--name", title)
+        return set(out.split()) if code == 0 else set()
+
     def find_window(self, title, limit=10):
-        code, out = self.xdotool("search", "--sync", "--onlyvisible", "--name", title, limit=limit)
-        check(code == 0 and out.split(), "no window titled %s appeared" % title)
-        return out.split()[0]
+        deadline = time.monotonic() + limit * self.slow
+        while not self.windows(title):
+            check(time.monotonic() < deadline, "no window titled %s appeared" % title)
+            time.sleep(0.05)
+        return min(self.windows(title), key=str)
 
     def frame(self, window):
         """The outer rectangle of the window with its manager's frame: x, y, width, height."""
-        _, info = run(["xwininfo", "-id", window], 5, self.env)
+        if self.weston:
+            return self.weston.find_window(self.weston.screen())
+        _, info = run(["xwininfo", "-id", window], 5, self.x_env)
         fields = dict(line.strip().split(":", 1) for line in info.splitlines()
                       if ":" in line and "xwininfo" not in line)
         x, y = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
         width, height = int(fields["Width"]), int(fields["Height"])
-        _, extents = run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], 5, self.env)
+        _, extents = run(["xprop", "-id", window, "_NET_FRAME_EXTENTS"], 5, self.x_env)
         left, right, top, bottom = (int(v) for v in extents.split("=")[1].split(",")) \
             if "=" in extents else (0, 0, 0, 0)
         return x - left, y - top, width + left + right, height + top + bottom
 
     def wait_for_frame(self):
-        """Waits for the window to take its place and size, then returns its outer rectangle."""
+        """Waits for the window to take its place and size, then returns its outer rectangle.
+        On Wayland the compositor places the window: only its size is checked."""
+        want = tuple(v * self.args.scale for v in FRAME)
+        placed = (lambda frame: frame[2:] == want[2:]) if self.weston else \
+            (lambda frame: frame == want)
         deadline = time.monotonic() + 5 * self.slow
-        while self.frame(self.window) != FRAME and time.monotonic() < deadline:
+        while not placed(self.frame(self.window)) and time.monotonic() < deadline:
             time.sleep(0.1)
         frame = self.frame(self.window)
-        check(frame == FRAME, "the window's frame is %d by %d at (%d, %d), not %d by %d at "
-              "(%d, %d)" % (frame[2:] + frame[:2] + FRAME[2:] + FRAME[:2]))
+        check(placed(frame), "the window's frame is %d by %d at (%d, %d), not %d by %d at "
+              "(%d, %d)" % (frame[2:] + frame[:2] + want[2:] + want[:2]))
         return frame
 
     def close_button(self, window):
         """Closes the window as its title bar's close button does: with a manager, a click on
         that button (openbox's is the last one, at the frame's top right); without, the close
         request the button sends."""
+        if self.weston:
+            x, y = self.weston.close_button()
+            self.xdotool("mousemove", "--sync", str(x), str(y), "click", "1", *self.weston.PARK)
+            return
         if self.args.wm is None:
-            code, _ = run([self.args.request_close, window], 5, self.env)
+            code, _ = run([self.args.request_close, window], 5, self.x_env)
             check(code == 0, "could not send the close request")
             return
         frame, previous = self.frame(window), None
@@ -377,19 +578,46 @@ class Pictor:
         self.xdotool("mousemove", "--sync", str(x + width // 2), str(y + height // 2))
         self.xdotool("mousemove", "--sync", str(x + width - 11), str(y + 10), "click", "1")
 
+    def resize(self, width, height):
+        """Sizes the window (on Wayland: the whole window, dragged by its bottom right corner)."""
+        if not self.weston:
+            self.xdotool("windowsize", "--sync", self.window, str(width), str(height))
+            return
+        x, y, w, h = self.weston.window_rectangle
+        self.xdotool("mousemove", "--sync", str(x + w + 3), str(y + h + 3), "mousedown", "1")
+        for step in (0.5, 1):
+            time.sleep(0.1)
+            self.xdotool("mousemove", "--sync", str(x + int(w + (width - w) * step) + 3),
+                         str(y + int(h + (height - h) * step) + 3))
+        self.xdotool("mouseup", "1", *self.weston.PARK)
+        deadline = time.monotonic() + 5 * self.slow
+        while self.weston.window_rectangle[2:] != (width, height):
+            check(time.monotonic() < deadline, "the window was not resized")
+            time.sleep(0.1)
+            self.weston.window_rectangle = self.weston.find_window(self.weston.screen(), (x, y))
+
     def window_gone(self, title, limit=10):
         limit *= self.slow
         deadline = time.monotonic() + limit
         while time.monotonic() < deadline:
-            code, out = self.xdotool("search", "--onlyvisible", "--name", title)
-            if code != 0 or not out.split():
+            if not self.windows(title):
                 time.sleep(0.3)  # one paint cycle of the window behind
                 return
             time.sleep(0.05)
         check(False, "window %s did not close" % title)
 
     def focus(self, window):
-        # A window manager decides on focus: it is asked to activate the window.
+        # A window manager decides on focus: it is asked to activate the window. Keys reach
+        # weston through its X window; weston gives them to its active window: the newest
+        # dialog, or the main window once clicked (in its client area, where a click does
+        # nothing else).
+        if self.weston:
+            if window == self.window:
+                x, y, w, h = self.weston.window_rectangle
+                self.xdotool("mousemove", "--sync", str(x + w - 5), str(y + h - 5), "click", "1",
+                             *self.weston.PARK)
+                time.sleep(0.1)
+            return
         self.xdotool("windowactivate" if self.args.wm else "windowfocus", "--sync", window)
 
     def keys(self, window, *keys):
@@ -408,6 +636,8 @@ class Pictor:
 
     def visible_windows(self):
         """pictor's visible windows (a manager's frames are not among them)."""
+        if self.weston:
+            return self.weston.windows("")
         _, out = self.xdotool("search", "--onlyvisible", "--pid", str(self.process.pid))
         return set(out.split())
 
@@ -433,8 +663,10 @@ class Pictor:
         self.choose_file(OPEN_TITLE, path)
 
     def screenshot(self):
+        if self.weston:
+            return self.weston.crop(self.weston.screen(), self.weston.window_rectangle)
         shot = os.path.join(self.workdir, "shot.ppm")
-        code, _ = run(["import", "-window", self.window, "-depth", "8", shot], 10, self.env)
+        code, _ = run(["import", "-window", self.window, "-depth", "8", shot], 10, self.x_env)
         check(code == 0, "screenshot failed")
         with open(shot, "rb") as f:
             return read_ppm(f.read())
@@ -444,12 +676,14 @@ class Pictor:
         show only the background colour."""
         deadline = time.monotonic() + 5 * self.slow
         while True:
+            if self.weston:  # found on the screen, and the same place kept from then on
+                self.weston.window_rectangle = self.frame(self.window)
             width, height, raster = self.screenshot()
             bg_row = bytes(BACKGROUND) * width
             top = height
             while top > 0 and raster[(top - 1) * width * 3:top * width * 3] == bg_row:
                 top -= 1
-            if 0 < top < 60:
+            if 0 < top < 100 * self.args.scale:  # menu bar (and GTK's title bar on Wayland)
                 self.client_top = top
                 return width, height
             check(time.monotonic() < deadline,
@@ -467,32 +701,42 @@ class Pictor:
 
     def differing_rows(self, picture):
         """The rows of the client area that differ from the picture at its visible positions or
-        from the background to its right and below; and the number of visible pixels."""
+        from the background to its right and below; the number of visible picture pixels; and
+        of those, the number not shown as clean blocks of scale by scale pixels."""
         pw, ph, pixels = picture
         width, height, raster = self.screenshot()
-        top = self.client_top
-        visible_rows = min(ph, height - top)
-        visible_columns = min(pw, width)
-        wrong = 0
+        top, scale = self.client_top, self.args.scale
+        visible_rows = min(ph * scale, height - top)
+        visible_columns = min(pw * scale, width)
+        wrong, unclean = 0, set()
         for r in range(height - top):
             row = raster[(top + r) * width * 3:(top + r + 1) * width * 3]
             if r < visible_rows:
-                want = pixels[r * pw * 3:r * pw * 3 + visible_columns * 3]
-                wrong += row[:visible_columns * 3] != want
+                source = pixels[r // scale * pw * 3:(r // scale + 1) * pw * 3]
+                want = b"".join(source[c:c + 3] * scale for c in range(0, pw * 3, 3)) \
+                    if scale > 1 else source
+                shown = row[:visible_columns * 3]
+                if shown != want[:visible_columns * 3]:
+                    wrong += 1
+                    unclean.update((r // scale, c // 3 // scale) for c in range(0, len(shown), 3)
+                                   if shown[c:c + 3] != want[c:c + 3])
                 wrong += row[visible_columns * 3:] != bytes(BACKGROUND) * (width - visible_columns)
             else:
                 wrong += row != bytes(BACKGROUND) * width
-        return wrong, visible_rows * visible_columns
+        visible = -(-visible_rows // scale) * -(-visible_columns // scale)
+        return wrong, visible, len(unclean)
 
     def check_shows(self, path, limit=10):
         """The client area shows the file's picture, once painting is done."""
         picture = read_ppm(open(path, "rb").read())
         deadline = time.monotonic() + limit * self.slow
-        wrong, visible = self.differing_rows(picture)
+        wrong, visible, unclean = self.differing_rows(picture)
         while wrong and time.monotonic() < deadline:
             time.sleep(0.2)
-            wrong, visible = self.differing_rows(picture)
-        check(wrong == 0, "%s: %d rows of the client area differ from the picture" % (path, wrong))
+            wrong, visible, unclean = self.differing_rows(picture)
+        check(wrong == 0, "%s: %d rows of the client area differ from the picture; %d of %d "
+              "visible picture pixels are not clean %dx%d blocks" % (
+                  path, wrong, unclean, visible, self.args.scale, self.args.scale))
         return visible
 
     def wait_exit(self, limit=10):
@@ -533,12 +777,13 @@ def rendered_pictures(args, workdir):
 
 def session(args, display, workdir):
     """The frame, Open, paint, Save as, a second Open of an upper-case name, a cancelled Open,
-    About and Quitter."""
+    About and Quitter; then a second start closed with the title bar's close button."""
     first, second = rendered_pictures(args, workdir)
     pictor = Pictor(args, display, workdir)
     try:
         if args.backend.layer:
-            print("frame %dx%d at (%d, %d)" % (pictor.wait_for_frame()[2:] + FRAME[:2]))
+            frame = pictor.wait_for_frame()
+            print("frame %dx%d at (%d, %d)" % (frame[2:] + frame[:2]))
         width, height = pictor.wait_for_background()
         print("client area %dx%d below a %d-pixel menu bar" % (width, height - pictor.client_top,
                                                               pictor.client_top))
@@ -568,7 +813,7 @@ def session(args, display, workdir):
         print("%s: %d visible pixels exact" % (upper, pictor.check_shows(second)))
 
         # A larger window shows the whole picture: the client area is painted again.
-        pictor.xdotool("windowsize", "--sync", pictor.window, "620", "620")
+        pictor.resize(620, 620)
         time.sleep(0.3)
         check(pictor.screenshot()[:2] == (620, 620), "the window was not resized")
         print("resized to 620x620: %d visible pixels exact" % pictor.check_shows(second))
@@ -589,6 +834,14 @@ def session(args, display, workdir):
         pictor.menu(MENU_QUIT)
         check(pictor.wait_exit() == 0, "Quitter ended with status %s" % pictor.process.returncode)
         print("Quitter: exit status 0")
+    finally:
+        pictor.close()
+    pictor = Pictor(args, display, workdir)
+    try:
+        pictor.wait_for_background()
+        pictor.close_button(pictor.window)
+        check(pictor.wait_exit() == 0, "closing ended with status %s" % pictor.process.returncode)
+        print("close button: exit status 0")
     finally:
         pictor.close()
 
@@ -762,15 +1015,18 @@ def idle(args, display, workdir):
     if not args.backend.layer:
         return
 
-    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
-    env["ASAN_OPTIONS"] = "detect_leaks=0"
-    done = subprocess.run(["timeout", "10", args.pictor], env=env, stdin=subprocess.DEVNULL,
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    lines = done.stderr.decode("utf-8", "replace").strip().splitlines()
-    check(done.returncode == 1, "without a display pictor ended with %d" % done.returncode)
-    check(len(lines) == 1 and "display" in lines[0],
-          "without a display pictor printed %r" % lines)
-    print("no display: exit status 1, one line: %s" % lines[0])
+    # No display at all, then a Wayland display that is not there: both are named.
+    for extra in ({}, {"GDK_BACKEND": "wayland", "WAYLAND_DISPLAY": "nowhere"}):
+        env = {k: v for k, v in os.environ.items() if "DISPLAY" not in k and k != "GDK_BACKEND"}
+        env.update(extra, ASAN_OPTIONS="detect_leaks=0", XDG_RUNTIME_DIR=workdir)  # no wayland-0
+        done = subprocess.run(["timeout", "10", args.pictor], env=env, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        lines = done.stderr.decode("utf-8", "replace").strip().splitlines()
+        check(done.returncode == 1, "without a display pictor ended with %d" % done.returncode)
+        check(len(lines) == 1 and all(w in lines[0] for w in (
+            "DISPLAY is not set", extra.get("WAYLAND_DISPLAY", "wayland-0"), "GDK_BACKEND=x11")),
+            "without a display pictor printed %r" % lines)
+        print("no display: exit status 1, one line: %s" % lines[0])
 
 
 def main():
@@ -779,7 +1035,9 @@ def main():
     parser.add_argument("--pictor", required=True)
     parser.add_argument("--kelvotrace", required=True)
     parser.add_argument("--request-close")
-    parser.add_argument("--wm", choices=["openbox"])
+    parser.add_argument("--wm", choices=["openbox", "weston"],
+                        help="weston: pictor on Wayland, in weston nested in the Xvfb")
+    parser.add_argument("--scale", type=int, default=1, help="GDK_SCALE, on X11")
     parser.add_argument("--valgrind", action="store_true")
     parser.add_argument("--wine", choices=["i686", "x86_64"],
                         help="run --pictor (pictor.exe of that architecture) under Wine")
@@ -789,6 +1047,7 @@ def main():
     if args.request_close:
         args.request_close = os.path.abspath(args.request_close)
     tools = ["Xvfb", "xdotool", "import", "xprop", "xwininfo"] + ([args.wm] if args.wm else []) \
+        + (["weston-screenshooter", "convert"] if args.wm == "weston" else []) \
         + (["valgrind"] if args.valgrind else []) \
         + (["wine", "wineboot", "wineserver"] if args.wine else [])
     for tool in tools:
@@ -798,7 +1057,9 @@ def main():
     started = time.monotonic()
     scratch = tempfile.mkdtemp(prefix="pictor-e2e-")
     try:
-        with Xvfb() as display, WindowManager(args.wm, display.name):
+        with Xvfb() as display, (Weston(display.name, scratch) if args.wm == "weston" else
+                                 WindowManager(args.wm, display.name)) as desktop:
+            args.weston = desktop if args.wm == "weston" else None
             if os.environ.get("PICTOR_E2E_SHOT"):
                 SHOT.update(path=os.environ["PICTOR_E2E_SHOT"], display=display.name)
             args.backend = Wine(args.wine, scratch, display.name) if args.wine else Gtk()

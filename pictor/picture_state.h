@@ -10,6 +10,7 @@
 // owns. plane[r][c] is the byte of row r (0 = top) and column c (0 = left).
 struct ColourPlane {
     std::vector<std::unique_ptr<unsigned char[]>> rows;
+    std::int32_t width = 0; // bytes in each row
 
     unsigned char *operator[](int r) { return rows[static_cast<std::size_t>(r)].get(); }
     const unsigned char *operator[](int r) const { return rows[static_cast<std::size_t>(r)].get(); }

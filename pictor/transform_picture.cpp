@@ -8,7 +8,7 @@ namespace {
 // allocated here and an Open cannot run out of memory once the picture is replaced.
 void copyInto(ColourPlane &copy, const ColourPlane &plane, std::int32_t width,
               std::int32_t height) {
-    if (copy.rows.size() != static_cast<std::size_t>(height))
+    if (copy.rows.size() != static_cast<std::size_t>(height) || copy.width != width)
         copy = blankPlane(width, height);
     for (std::int32_t r = 0; r < height; ++r)
         std::memcpy(copy[r], plane[r], static_cast<std::size_t>(width));

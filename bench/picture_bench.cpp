@@ -10,12 +10,18 @@
 
 namespace {
 
-void loadTransformWrite(benchmark::State &state) {
-    const int size = static_cast<int>(state.range(0));
+// A pattern picture of size by size in a scratch folder, and the name a save writes beside it.
+struct BenchFiles {
+    explicit BenchFiles(int size) { writeBytes(source, patternFile(size, size)); }
     const ScratchDir scratch;
     const std::string source = (scratch.path() / "source.ppm").string();
-    writeBytes(source, patternFile(size, size));
     const std::string saved = (scratch.path() / "saved.ppm").string();
+};
+
+void loadTransformWrite(benchmark::State &state) {
+    const int size = static_cast<int>(state.range(0));
+    const BenchFiles files(size);
+    const std::string &source = files.source, &saved = files.saved;
 
     for (auto _ : state) {
         if (loadPicture(source.c_str()).status != LoadStatus::ok) {
@@ -35,10 +41,8 @@ void loadTransformWrite(benchmark::State &state) {
 // because the file has a second hard link (1). Both end with the file flushed to disk.
 void saveOver(benchmark::State &state) {
     const int size = static_cast<int>(state.range(0));
-    const ScratchDir scratch;
-    const std::string source = (scratch.path() / "source.ppm").string();
-    writeBytes(source, patternFile(size, size));
-    const std::string saved = (scratch.path() / "saved.ppm").string();
+    const BenchFiles files(size);
+    const std::string &source = files.source, &saved = files.saved;
     if (loadPicture(source.c_str()).status != LoadStatus::ok) {
         state.SkipWithError("load failed");
         return;
@@ -46,7 +50,7 @@ void saveOver(benchmark::State &state) {
     transformPicture();
     writePicture(saved.c_str());
     if (state.range(1) != 0)
-        std::filesystem::create_hard_link(saved, scratch.path() / "second name.ppm");
+        std::filesystem::create_hard_link(saved, files.scratch.path() / "second name.ppm");
     state.SetLabel(state.range(1) != 0 ? "in place" : "replaced");
 
     for (auto _ : state) {

@@ -185,8 +185,15 @@ std::string folderOf(const std::string &path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-// A new file beside target under a short name of its own (a long file name still fits), made
-// visible in the folder: removed again unless keep() is called.
+// The name of a new file beside target, short so that a long file name still fits; attempt
+// tells apart the names one process tries.
+std::string temporaryName(const std::string &target, int attempt) {
+    return folderOf(target) + ".pictor-" + std::to_string(processNumber()) + "-" +
+           std::to_string(attempt);
+}
+
+// A new file beside target under a temporary name, made visible in the folder: removed again
+// unless keep() is called.
 class NamedTemporary {
   public:
     ~NamedTemporary() {
@@ -197,8 +204,7 @@ class NamedTemporary {
     // 0, or why no file could be created.
     int create(const std::string &target) {
         for (int attempt = 0; attempt < 100; ++attempt) {
-            name = folderOf(target) + ".pictor-" + std::to_string(processNumber()) + "-" +
-                   std::to_string(attempt);
+            name = temporaryName(target, attempt);
             file.reset(openFile(name.c_str(), createNew));
             if (file)
                 return 0;
@@ -309,8 +315,7 @@ void flushFolder(const std::string &target) noexcept {
 int nameUnnamedFile(int fd, const std::string &target) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = folderOf(target) + ".pictor-" + std::to_string(processNumber()) +
-                                 "-" + std::to_string(attempt);
+        const std::string name = temporaryName(target, attempt);
         if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
             if (errno == EEXIST)
                 continue;

@@ -1,6 +1,6 @@
-// Shading of a hit: the colour of the pixel whose world ray (o, d) met an object at parameter t.
-// Each rule is written once, over the shape's and the material's types: the renders' pixel
-// loops pass the concrete ones (direct calls, inlined), the plain Objet forms the interfaces.
+// Shading of a hit: the colour of the pixel whose ray met an object, from the surface there.
+// Each rule is written once, over the shape's and the material's types: the renders pass the
+// concrete ones (direct calls, inlined), the plain Objet forms the interfaces.
 #pragma once
 
 #include <cmath>
@@ -18,11 +18,15 @@ struct Surface {
     Vecteur normale; // unit world normal there
 };
 
-template <typename F, typename M>
-Surface surfaceTouchee(const ObjetViseDe<F, M> &vise, const Vecteur &o, const Vecteur &d,
-                       float t) {
-    const Vecteur p = t * d + o;
-    return {p, normalise(normaleMonde(*vise.forme, vise.objet->inverseForme, p))};
+// The world point where the ray (o, d) meets a shape at parameter t, and the unit world normal
+// there; inverseForme maps world coordinates to the shape's.
+inline Vecteur pointTouche(const Vecteur &o, const Vecteur &d, float t) { return t * d + o; }
+
+template <typename F>
+Surface surfaceTouchee(const F &forme, const Repere &inverseForme, const Vecteur &o,
+                       const Vecteur &d, float t) {
+    const Vecteur p = pointTouche(o, d, t);
+    return {p, normalise(normaleMonde(forme, inverseForme, p))};
 }
 
 // The material at a world point, looked up in the material's frame.
@@ -50,10 +54,12 @@ inline ObjetVise parInterfaces(const Objet &objet) {
 
 } // namespace ombrage
 
+// Each rule colours the surface that a ray along d hit on an object.
+
 // Headlight: the material colour times the cosine between the unit normal and -d.
 template <typename F, typename M>
-Pixel couleurImpact(const ObjetViseDe<F, M> &vise, const Vecteur &o, const Vecteur &d, float t) {
-    const ombrage::Surface surface = ombrage::surfaceTouchee(vise, o, d, t);
+Pixel couleurImpact(const ObjetViseDe<F, M> &vise, const ombrage::Surface &surface,
+                    const Vecteur &d) {
     const float s = produitScalaire(-1.0f * d, surface.normale); // not clamped
     const Vecteur c = ombrage::materiauEn(vise, surface.point).couleur;
     return ombrage::pixelDe(c.x * s, c.y * s, c.z * s);
@@ -61,9 +67,8 @@ Pixel couleurImpact(const ObjetViseDe<F, M> &vise, const Vecteur &o, const Vecte
 
 // Diffuse light from a directional lamp, tinted by the lamp's colour.
 template <typename F, typename M>
-Pixel couleurLampe(const ObjetViseDe<F, M> &vise, const Lampe &lampe, const Vecteur &o,
-                   const Vecteur &d, float t) {
-    const ombrage::Surface surface = ombrage::surfaceTouchee(vise, o, d, t);
+Pixel couleurLampe(const ObjetViseDe<F, M> &vise, const ombrage::Surface &surface,
+                   const Lampe &lampe) {
     const float cd = ombrage::cosinusPositif(ombrage::versLampe(lampe), surface.normale);
     const Vecteur c = ombrage::materiauEn(vise, surface.point).couleur;
     const Vecteur lumiere = lampe.intensite(surface.point);
@@ -73,10 +78,9 @@ Pixel couleurLampe(const ObjetViseDe<F, M> &vise, const Lampe &lampe, const Vect
 
 // Phong: diffuse weighted by 0.9, plus a specular highlight in the lamp's colour.
 template <typename F, typename M>
-Pixel couleurPhong(const ObjetViseDe<F, M> &vise, const Lampe &lampe, const Vecteur &o,
-                   const Vecteur &d, float t) {
+Pixel couleurPhong(const ObjetViseDe<F, M> &vise, const ombrage::Surface &surface,
+                   const Lampe &lampe, const Vecteur &d) {
     using namespace ombrage;
-    const Surface surface = surfaceTouchee(vise, o, d, t);
     const Vecteur l = versLampe(lampe);
     const float cd = cosinusPositif(l, surface.normale);
 
@@ -97,16 +101,22 @@ Pixel couleurPhong(const ObjetViseDe<F, M> &vise, const Lampe &lampe, const Vect
                    canal(lumiere.z, m.couleur.z));
 }
 
+// The same rules for the ray (o, d) that meets a plain object at parameter t.
+inline ombrage::Surface surfaceTouchee(const Objet &objet, const Vecteur &o, const Vecteur &d,
+                                       float t) {
+    return ombrage::surfaceTouchee(*objet.forme, objet.inverseForme, o, d, t);
+}
+
 inline Pixel couleurImpact(const Objet &objet, const Vecteur &o, const Vecteur &d, float t) {
-    return couleurImpact(ombrage::parInterfaces(objet), o, d, t);
+    return couleurImpact(ombrage::parInterfaces(objet), surfaceTouchee(objet, o, d, t), d);
 }
 
 inline Pixel couleurLampe(const Objet &objet, const Lampe &lampe, const Vecteur &o,
                           const Vecteur &d, float t) {
-    return couleurLampe(ombrage::parInterfaces(objet), lampe, o, d, t);
+    return couleurLampe(ombrage::parInterfaces(objet), surfaceTouchee(objet, o, d, t), lampe);
 }
 
 inline Pixel couleurPhong(const Objet &objet, const Lampe &lampe, const Vecteur &o,
                           const Vecteur &d, float t) {
-    return couleurPhong(ombrage::parInterfaces(objet), lampe, o, d, t);
+    return couleurPhong(ombrage::parInterfaces(objet), surfaceTouchee(objet, o, d, t), lampe, d);
 }

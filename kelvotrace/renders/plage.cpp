@@ -1,6 +1,6 @@
 #include "plage.h"
 
-#include "rayon.h"
+#include "vue.h"
 
 #include <algorithm>
 #include <cmath>

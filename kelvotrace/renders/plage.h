@@ -1,13 +1,19 @@
-// The pixels whose rays can meet a shape: a range of rows and columns of the picture outside
-// which every ray of the view provably misses it, so its intersection need not be computed.
+// The culling of the rays. The pixels whose rays can meet a shape: a range of rows and columns
+// of the picture outside which every ray of the view provably misses it, so its intersection
+// need not be computed. And each shape as the rays of one render meet it, with its range.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
 #include <vector>
 
+#include <array>
+#include <cassert>
+
 #include "geometry/forme.h"
+#include "geometry/objet.h"
 #include "geometry/repere.h"
+#include "image/image.h"
 
 // Columns of one row, both inclusive; none when premiere exceeds derniere.
 struct Colonnes {
@@ -67,8 +73,55 @@ inline Plage reunion(const Plage &a, const Plage &b) {
     return r;
 }
 
-// The range for the rays of a largeur by hauteur picture of the view (rayon.h), once versLocal
+// The range for the rays of a largeur by hauteur picture of the view (vue.h), once versLocal
 // has mapped them into the shape's frame, where their direction is directionLocale. The whole
 // picture when no bound can be derived.
 Plage plageVisee(const Forme &forme, const Repere &versLocal, const Vecteur &directionLocale,
                  int largeur, int hauteur);
+
+// A shape as the rays of one render meet it: they all share one direction, so its image in the
+// shape's local frame is computed once per render, not once per ray, and so is the range of
+// pixels whose rays can meet it at all. F and M are the shape's and the material's types: where
+// a render names the concrete ones, the calls of its pixel loop go straight to them and inline.
+template <typename F, typename M> struct ObjetViseDe {
+    const Objet *objet; // null when the render aims at a bare shape
+    const F *forme;
+    const M *materiau; // null with a bare shape
+    const Repere *versLocal;
+    Vecteur directionLocale;
+    Plage plage;
+};
+
+using ObjetVise = ObjetViseDe<Forme, Materiau>;
+
+// A bare shape, with versLocal the map from world to its coordinates, aimed at by the rays of
+// direction d that colour `image`.
+template <typename F>
+ObjetViseDe<F, Materiau> viser(const F &forme, const Repere &versLocal, const Vecteur &d,
+                               const Image &image) {
+    const Vecteur dl = versLocal.appliqueVecteur(d);
+    return {nullptr, &forme, nullptr, &versLocal, dl,
+            plageVisee(forme, versLocal, dl, image.largeur, image.hauteur)};
+}
+
+// An object whose shape and material are `forme` and `materiau`, seen with their own types.
+template <typename F, typename M>
+ObjetViseDe<F, M> viser(const Objet &objet, const F &forme, const M &materiau, const Vecteur &d,
+                        const Image &image) {
+    assert(objet.forme == &forme && objet.materiau == &materiau);
+    const auto vise = viser(forme, objet.inverseForme, d, image);
+    return {&objet, &forme, &materiau, vise.versLocal, vise.directionLocale, vise.plage};
+}
+
+inline ObjetVise viser(const Objet &objet, const Vecteur &d, const Image &image) {
+    return viser(objet, *objet.forme, *objet.materiau, d, image);
+}
+
+// The pixels whose rays can meet an object of the list.
+template <typename V, std::size_t N> Plage plageCommune(const std::array<V, N> &objets) {
+    Plage plage{0, -1, 0, -1};
+    for (const V &vise : objets) {
+        plage = reunion(plage, vise.plage);
+    }
+    return plage;
+}

@@ -3,8 +3,7 @@
 #include "ecriture.h"
 #include "geometry/sphere.h"
 #include "impact.h"
-#include "ombrage.h"
-#include "rayon.h"
+#include "remplissage.h"
 #include "scene.h"
 
 int testLamp() {
@@ -28,11 +27,8 @@ int testLamp() {
     const Lampe lampe(directionLampeScene(), Vecteur(0.78431374f, 1.0f, 0.9411765f));
 
     const Pixel fond{10, 10, 40};
-    remplirImage(image, plageCommune(scene), fond, [&](const RayonPixel &rayon) {
-        const auto impact = premierImpact(scene, rayon);
-        return impact.vise ? couleurLampe(*impact.vise, lampe, rayon.origine, directionVisee,
-                                           impact.distance)
-                            : fond;
+    remplirImage(image, scene, fond, [&](const auto &vise, const ombrage::Surface &surface) {
+        return couleurLampe(vise, surface, lampe);
     });
     return ecrireRendu(image, "testLamp");
 }

@@ -3,8 +3,7 @@
 #include "ecriture.h"
 #include "geometry/sphere.h"
 #include "impact.h"
-#include "ombrage.h"
-#include "rayon.h"
+#include "remplissage.h"
 #include "scene.h"
 
 int testMulti() {
@@ -26,11 +25,8 @@ int testMulti() {
         viser(milieu, moyenne, jaune, directionVisee, image)};
 
     const Pixel fond{0, 0, 32};
-    remplirImage(image, plageCommune(scene), fond, [&](const RayonPixel &rayon) {
-        const auto impact = premierImpact(scene, rayon);
-        return impact.vise
-                   ? couleurImpact(*impact.vise, rayon.origine, directionVisee, impact.distance)
-                   : fond;
+    remplirImage(image, scene, fond, [&](const auto &vise, const ombrage::Surface &surface) {
+        return couleurImpact(vise, surface, directionVisee);
     });
     return ecrireRendu(image, "testMulti");
 }

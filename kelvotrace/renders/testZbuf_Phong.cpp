@@ -6,8 +6,7 @@
 #include "ecriture.h"
 #include "geometry/sphere.h"
 #include "impact.h"
-#include "ombrage.h"
-#include "rayon.h"
+#include "remplissage.h"
 #include "scene.h"
 
 namespace {
@@ -22,9 +21,14 @@ constexpr float profondeurManquee = 101.0f; // beyond the initial 100: a miss ne
 // depth already stored there.
 void passeObjet(const ObjetViseDe<Sphere, MateriauUniforme> &vise, const Lampe &lampe, Image &image,
                 TamponProfondeur &profondeur) {
+    using Vise = ObjetViseDe<Sphere, MateriauUniforme>;
     const Pixel fond{10, 10, 40};
-    parcourirRayons(vise.plage, image.largeur, image.hauteur, [&](const RayonPixel &rayon) {
-        const float t = distanceDansPlage(vise, rayon.origine);
+    const std::array<Vise, 1> seul{vise};
+    const auto distance = [&](const RayonPixel &rayon) {
+        return ImpactDe<Vise>{&seul[0], vise.objet, distanceDansPlage(vise, rayon.origine)};
+    };
+    const auto poser = [&](const RayonPixel &rayon, const Vise *, float t,
+                           const ombrage::Surface &surface) {
         const bool touche = estImpact(t);
         // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
         const float candidate = touche || t != -1.0f ? t : profondeurManquee;
@@ -34,9 +38,11 @@ void passeObjet(const ObjetViseDe<Sphere, MateriauUniforme> &vise, const Lampe &
         if (static_cast<float>(stockee) > candidate) {
             stockee = static_cast<std::int32_t>(candidate);
             image.pixels[rayon.ligne * image.largeur + rayon.colonne] =
-                touche ? couleurPhong(vise, lampe, rayon.origine, directionVisee, t) : fond;
+                touche ? couleurPhong(vise, surface, lampe, directionVisee) : fond;
         }
-    });
+    };
+    parcourirImpacts(seul, vise.plage, image.largeur, image.hauteur, directionVisee, distance,
+                     poser);
 }
 
 } // namespace

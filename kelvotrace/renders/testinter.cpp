@@ -3,7 +3,7 @@
 #include "ecriture.h"
 #include "geometry/sphere.h"
 #include "impact.h"
-#include "rayon.h"
+#include "remplissage.h"
 
 int testinter() {
     Image image(450, 450);

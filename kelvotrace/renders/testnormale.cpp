@@ -3,8 +3,7 @@
 #include "ecriture.h"
 #include "geometry/sphere.h"
 #include "impact.h"
-#include "ombrage.h"
-#include "rayon.h"
+#include "remplissage.h"
 #include "scene.h"
 
 int testnormale() {
@@ -14,11 +13,11 @@ int testnormale() {
         materiauScene(Vecteur(0.9254902f, 0.9647059f, 0.0f)); // (236, 246, 0) / 255
     const Objet objet(&sphere, Repere(Vecteur(-15.0f, -14.0f, 160.0f)), &materiau, Repere());
 
-    const auto vise = viser(objet, sphere, materiau, directionVisee, image);
+    const std::array<ObjetViseDe<Sphere, MateriauUniforme>, 1> scene{
+        viser(objet, sphere, materiau, directionVisee, image)};
     const Pixel fond{0, 0, 32};
-    remplirImage(image, vise.plage, fond, [&](const RayonPixel &rayon) {
-        const float t = distanceDansPlage(vise, rayon.origine);
-        return estImpact(t) ? couleurImpact(vise, rayon.origine, directionVisee, t) : fond;
+    remplirImage(image, scene, fond, [&](const auto &vise, const ombrage::Surface &surface) {
+        return couleurImpact(vise, surface, directionVisee);
     });
     return ecrireRendu(image, "testnormale");
 }

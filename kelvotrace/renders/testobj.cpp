@@ -4,7 +4,7 @@
 #include "geometry/sphere.h"
 #include "image/octet_couleur.h"
 #include "impact.h"
-#include "rayon.h"
+#include "remplissage.h"
 #include "scene.h"
 
 int testobj() {

@@ -4,16 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
-
-constexpr std::size_t pixelsEntete = Image::placeEntete / sizeof(Pixel);
-
-} // namespace
-
 Image::Image(std::int16_t largeur_, std::int16_t hauteur_)
     : largeur(largeur_), hauteur(hauteur_),
-      bloc(std::make_unique<Pixel[]>(pixelsEntete + static_cast<std::size_t>(nombrePixels()))),
-      pixels(bloc.get() + pixelsEntete) {}
+      pixels(std::make_unique<Pixel[]>(static_cast<std::size_t>(nombrePixels()))) {}
 
 int Image::nombrePixels() const {
     if (largeur < 0 || hauteur < 0) {
@@ -35,7 +28,7 @@ void Image::remplir(const Pixel &couleur) {
     static_assert(sizeof(motif) == sizeof(seize), "sixteen pixels are six words");
     std::memcpy(motif, seize, sizeof(motif));
 
-    unsigned char *octets = reinterpret_cast<unsigned char *>(pixels);
+    unsigned char *octets = reinterpret_cast<unsigned char *>(pixels.get());
     std::size_t fait = 0;
     for (; fait + parMotif <= total; fait += parMotif, octets += sizeof(motif)) {
         std::memcpy(octets, motif, sizeof(motif));

@@ -7,10 +7,6 @@
 #include "pixel.h"
 
 struct Image {
-    // Bytes left free just before pixels[0], in the same block: a writer puts a file header
-    // there and sends header and raster in one piece, without copying the raster.
-    static constexpr int placeEntete = 11 * static_cast<int>(sizeof(Pixel));
-
     // Every pixel starts as (0, 0, 0). A negative size is taken as an empty picture.
     Image(std::int16_t largeur_, std::int16_t hauteur_);
     Image(const Image &) = delete;
@@ -26,10 +22,5 @@ struct Image {
     // how many there are.
     const std::int16_t largeur;
     const std::int16_t hauteur;
-
-  private:
-    const std::unique_ptr<Pixel[]> bloc; // the header room, then the picture
-
-  public:
-    Pixel *const pixels;
+    const std::unique_ptr<Pixel[]> pixels;
 };

@@ -1,8 +1,9 @@
 #include "ppm.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstddef>
-#include <cstring>
 #include <string>
 
 #ifdef _WIN32
@@ -11,10 +12,17 @@
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #endif
 
 namespace {
+
+// Bytes of the file still to write, from one place in memory.
+struct Morceau {
+    const char *octets;
+    std::size_t taille;
+};
 
 #ifdef _WIN32
 
@@ -22,8 +30,10 @@ int ouvrir(const char *chemin) {
     return _open(chemin, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
-long long ecrireBloc(int fd, const char *octets, std::size_t taille) {
-    return _write(fd, octets, static_cast<unsigned>(taille));
+// Windows has no gather write: the first piece, as much of it as the system takes at once.
+long long ecrireMorceaux(int fd, const Morceau *morceaux, int) {
+    return _write(fd, morceaux[0].octets,
+                  static_cast<unsigned>(std::min<std::size_t>(morceaux[0].taille, INT_MAX)));
 }
 
 int fermerDescripteur(int fd) { return _close(fd); }
@@ -46,8 +56,15 @@ int ouvrir(const char *chemin) {
     return fd;
 }
 
-long long ecrireBloc(int fd, const char *octets, std::size_t taille) {
-    return write(fd, octets, taille);
+// All the pieces in one call, as far as the system takes them.
+long long ecrireMorceaux(int fd, const Morceau *morceaux, int nombre) {
+    iovec vecteurs[2];
+    nombre = std::min(nombre, 2);
+    for (int k = 0; k < nombre; ++k) {
+        vecteurs[k].iov_base = const_cast<char *>(morceaux[k].octets);
+        vecteurs[k].iov_len = morceaux[k].taille;
+    }
+    return writev(fd, vecteurs, nombre);
 }
 
 int fermerDescripteur(int fd) { return close(fd); }
@@ -67,10 +84,17 @@ class Fichier {
 
     bool ouvert() const { return fd >= 0; }
 
-    // All the bytes, in one call unless the system takes fewer at a time.
-    bool ecrire(const char *octets, std::size_t taille) {
-        while (taille > 0) {
-            const long long ecrits = ecrireBloc(fd, octets, taille);
+    // All the bytes of the pieces, in order: in one call unless the system takes fewer.
+    bool ecrire(Morceau *morceaux, int nombre) {
+        while (true) {
+            while (nombre > 0 && morceaux->taille == 0) {
+                ++morceaux;
+                --nombre;
+            }
+            if (nombre == 0) {
+                return true;
+            }
+            const long long ecrits = ecrireMorceaux(fd, morceaux, nombre);
             if (ecrits < 0 && errno == EINTR) {
                 continue;
             }
@@ -80,10 +104,17 @@ class Fichier {
                 }
                 return false;
             }
-            octets += ecrits;
-            taille -= static_cast<std::size_t>(ecrits);
+            for (std::size_t reste = static_cast<std::size_t>(ecrits); reste > 0;) {
+                const std::size_t pris = std::min(reste, morceaux->taille);
+                morceaux->octets += pris;
+                morceaux->taille -= pris;
+                reste -= pris;
+                if (morceaux->taille == 0) {
+                    ++morceaux;
+                    --nombre;
+                }
+            }
         }
-        return true;
     }
 
     // A failed close can lose written bytes just as a failed write does.
@@ -106,17 +137,16 @@ bool ecrirePPM(const Image &image, const char *nom) {
         return false;
     }
 
-    // The header goes into the room the picture keeps in front of its raster: one block.
+    // The header, then the raster straight from the picture: an array of Pixels is the raster.
     const std::string entete = "P6\n#Kelvo\n" + std::to_string(image.largeur) + " " +
                                std::to_string(image.hauteur) + "\n255\n";
-    static_assert(Image::placeEntete >= 28, "room for \"P6\\n#Kelvo\\n-32768 -32768\\n255\\n\"");
-    char *const debut = reinterpret_cast<char *>(image.pixels) - entete.size();
-    std::memcpy(debut, entete.data(), entete.size());
-    const std::size_t taille =
-        entete.size() + static_cast<std::size_t>(image.nombrePixels()) * sizeof(Pixel);
+    Morceau morceaux[] = {
+        {entete.data(), entete.size()},
+        {reinterpret_cast<const char *>(image.pixels.get()),
+         static_cast<std::size_t>(image.nombrePixels()) * sizeof(Pixel)}};
 
     errno = 0;
-    if (!fichier.ecrire(debut, taille)) {
+    if (!fichier.ecrire(morceaux, 2)) {
         const int erreur = errno;
         fichier.fermer();
         errno = erreur != 0 ? erreur : EIO;

@@ -13,6 +13,7 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 void *__libc_malloc(size_t size);
@@ -58,6 +59,7 @@ void *malloc(size_t size) { return failNow("malloc") ? NULL : __libc_malloc(size
 FAILING("open", -1, int, open, (const char *p, int f, ...), p, f, ({ MODE(f); mode; }))
 FAILING("open", -1, int, openat, (int d, const char *p, int f, ...), d, p, f, ({ MODE(f); mode; }))
 FAILING("write", -1, ssize_t, write, (int fd, const void *b, size_t n), fd, b, n)
+FAILING("write", -1, ssize_t, writev, (int fd, const struct iovec *v, int n), fd, v, n)
 FAILING("fsync", -1, int, fsync, (int fd), fd)
 FAILING("fallocate", -1, int, fallocate, (int fd, int m, off_t o, off_t n), fd, m, o, n)
 FAILING("rename", -1, int, rename, (const char *a, const char *b), a, b)

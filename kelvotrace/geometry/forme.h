@@ -12,10 +12,6 @@ class Forme {
     // Unit outward normal at a point of the surface.
     virtual Vecteur normale(const Vecteur &point) const = 0;
 
-    // Radius of a ball about the local origin that holds the whole shape: intersection gives
-    // -1.0 for every ray that passes clearly farther than this from the origin.
-    virtual float rayonEnglobant() const = 0;
-
   protected:
     // Shapes live on the stack of the render that owns them and are never deleted through Forme.
     ~Forme() = default;

@@ -11,7 +11,9 @@ class Sphere final : public Forme {
 
     float intersection(const Vecteur &origine, const Vecteur &direction) const override;
     Vecteur normale(const Vecteur &point) const override { return normalise(point); }
-    float rayonEnglobant() const override { return std::fabs(rayon); }
+    // Radius of a ball about the local origin that holds the whole sphere: intersection gives
+    // -1.0 for every ray that passes clearly farther than this from the origin.
+    float rayonEnglobant() const { return std::fabs(rayon); }
 
     float rayon; // only its square is used: a negative radius is the same sphere
 };

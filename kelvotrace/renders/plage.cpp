@@ -39,7 +39,7 @@ Intervalle indices(double centre, double demi, int taille) {
 
 } // namespace
 
-Plage plageVisee(const Forme &forme, const Repere &versLocal, const Vecteur &directionLocale,
+Plage plageVisee(float rayonEnglobant, const Repere &versLocal, const Vecteur &directionLocale,
                  int largeur, int hauteur) {
     const Plage tout{0, hauteur - 1, 0, largeur - 1};
 
@@ -61,7 +61,7 @@ Plage plageVisee(const Forme &forme, const Repere &versLocal, const Vecteur &dir
     // Rounding of the ray's local origin and of the discriminant's terms stays far below
     // 1e-6 * echelle^2 for floats: a radius with a hundredfold margin bounds every ray whose
     // discriminant could still come out positive.
-    const double r = forme.rayonEnglobant();
+    const double r = rayonEnglobant;
     const double echelle =
         r + std::sqrt(scalaire(o, o)) +
         225.0 * (std::sqrt(scalaire(enDouble(versLocal.i), enDouble(versLocal.i))) +

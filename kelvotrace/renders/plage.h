@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 #include <array>
@@ -74,10 +75,16 @@ inline Plage reunion(const Plage &a, const Plage &b) {
 }
 
 // The range for the rays of a largeur by hauteur picture of the view (vue.h), once versLocal
-// has mapped them into the shape's frame, where their direction is directionLocale. The whole
-// picture when no bound can be derived.
-Plage plageVisee(const Forme &forme, const Repere &versLocal, const Vecteur &directionLocale,
+// has mapped them into the frame of a shape held in a ball of radius rayonEnglobant about its
+// origin, where their direction is directionLocale. The whole picture when no bound can be
+// derived (an infinite radius among them).
+Plage plageVisee(float rayonEnglobant, const Repere &versLocal, const Vecteur &directionLocale,
                  int largeur, int hauteur);
+
+// The radius of a ball about a shape's local origin that holds it, where its type tells one; a
+// shape known only through its interface has none, and every ray is cast at it.
+template <typename F> float rayonEnglobant(const F &forme) { return forme.rayonEnglobant(); }
+inline float rayonEnglobant(const Forme &) { return std::numeric_limits<float>::infinity(); }
 
 // A shape as the rays of one render meet it: they all share one direction, so its image in the
 // shape's local frame is computed once per render, not once per ray, and so is the range of
@@ -101,7 +108,7 @@ ObjetViseDe<F, Materiau> viser(const F &forme, const Repere &versLocal, const Ve
                                const Image &image) {
     const Vecteur dl = versLocal.appliqueVecteur(d);
     return {nullptr, &forme, nullptr, &versLocal, dl,
-            plageVisee(forme, versLocal, dl, image.largeur, image.hauteur)};
+            plageVisee(rayonEnglobant(forme), versLocal, dl, image.largeur, image.hauteur)};
 }
 
 // An object whose shape and material are `forme` and `materiau`, seen with their own types.

@@ -101,6 +101,11 @@ TEST(PlageVisee, NoBoundMeansEveryRayIsCast) {
         EXPECT_EQ(plage.colonneMin, 0) << rayon;
         EXPECT_EQ(plage.colonneMax, 449) << rayon;
     }
+    // Seen only through the shape interface, a sphere has no known bound either.
+    const Sphere petite(10.0f);
+    const Plage entiere = viser(static_cast<const Forme &>(petite), Repere(), versZ, image).plage;
+    EXPECT_EQ(entiere.ligneMax - entiere.ligneMin, 449);
+    EXPECT_EQ(entiere.colonneMax - entiere.colonneMin, 449);
 }
 
 TEST(PlageVisee, AnObjectOffThePictureCastsNoRay) {

@@ -43,15 +43,22 @@ template <typename V> struct ImpactDe {
 
 using Impact = ImpactDe<ObjetVise>;
 
-// The first object of the list that the ray hits, in list order: a later object never wins,
-// even when it is nearer along the ray.
-template <typename V, std::size_t N>
-ImpactDe<V> premierImpact(const std::array<V, N> &objets, const RayonPixel &rayon) {
+// The first object of the list that a ray hits, in list order, given distance(vise), the
+// parameter at which the ray meets each: a later object never wins, even when it is nearer
+// along the ray.
+template <typename V, std::size_t N, typename D>
+ImpactDe<V> premierImpactDe(const std::array<V, N> &objets, D &&distance) {
     for (const V &vise : objets) {
-        const float t = distanceImpact(vise, rayon);
+        const float t = distance(vise);
         if (estImpact(t)) {
             return {&vise, vise.objet, t};
         }
     }
     return {};
+}
+
+// The first object of the list that the ray of a pixel hits.
+template <typename V, std::size_t N>
+ImpactDe<V> premierImpact(const std::array<V, N> &objets, const RayonPixel &rayon) {
+    return premierImpactDe(objets, [&](const V &vise) { return distanceImpact(vise, rayon); });
 }

@@ -28,75 +28,82 @@ void remplirImage(Image &image, const Plage &plage, const Pixel &fond, C &&coule
     }
 }
 
-// The unit world normals where the rays of one row meet one object, one array per component.
-struct LigneNormales {
-    explicit LigneNormales(int largeur)
-        : x(static_cast<std::size_t>(largeur)), y(x.size()), z(x.size()) {}
+// What the rays of one row meet on one object, by column: the ray parameter, and the unit
+// world normal at the point of that parameter, one array per component.
+struct LigneObjet {
+    explicit LigneObjet(int largeur)
+        : distance(static_cast<std::size_t>(largeur)), nx(distance.size()), ny(distance.size()),
+          nz(distance.size()) {}
 
-    Vecteur en(std::size_t c) const { return {x[c], y[c], z[c]}; }
+    Vecteur normale(std::size_t c) const { return {nx[c], ny[c], nz[c]}; }
 
-    std::vector<float> x, y, z;
+    std::vector<float> distance;
+    std::vector<float> nx, ny, nz;
 };
 
-// The normals of an object for the row's rays in `colonnes`, each met at the parameter in
-// `distance`: a loop without branches or calls, which the compiler may carry out on several
-// pixels at once, each with the same roundings. Only the columns whose ray hit this object
-// are read afterwards.
+// The rays along d of the row's columns in `colonnes` against one object: the parameter at
+// which each meets its shape, then the normal there. Two loops without branches or calls,
+// which the compiler may carry out on several pixels at once, each with the same roundings.
 template <typename F, typename M>
-void normalesObjet(LigneNormales &normales, const ObjetViseDe<F, M> &vise,
-                   const std::vector<float> &distance, const Colonnes &colonnes,
-                   const std::vector<float> &x, float y, const Vecteur &d) {
-    // Copies, so that no store of the loop can change them.
+void toucherObjet(LigneObjet &ligne, const ObjetViseDe<F, M> &vise, const Colonnes &colonnes,
+                  const std::vector<float> &x, float y, const Vecteur &d) {
+    // Copies, so that no store of the loops can change them.
+    const F forme = *vise.forme;
+    const Repere versLocal = *vise.versLocal;
+    const Vecteur directionLocale = vise.directionLocale;
     const Repere inverse = vise.objet->inverseForme;
     const Vecteur direction = d;
     for (int c = colonnes.premiere; c <= colonnes.derniere; ++c) {
         const std::size_t i = static_cast<std::size_t>(c);
-        const Vecteur n = ombrage::surfaceTouchee(*vise.forme, inverse, Vecteur(x[i], y, 0.0f),
-                                                  direction, distance[i])
+        ligne.distance[i] =
+            forme.intersection(versLocal.appliquePoint(Vecteur(x[i], y, 0.0f)), directionLocale);
+    }
+    for (int c = colonnes.premiere; c <= colonnes.derniere; ++c) {
+        const std::size_t i = static_cast<std::size_t>(c);
+        const Vecteur n = ombrage::surfaceTouchee(forme, inverse, Vecteur(x[i], y, 0.0f),
+                                                  direction, ligne.distance[i])
                               .normale;
-        normales.x[i] = n.x;
-        normales.y[i] = n.y;
-        normales.z[i] = n.z;
+        ligne.nx[i] = n.x;
+        ligne.ny[i] = n.y;
+        ligne.nz[i] = n.z;
     }
 }
 
-// Casts the rays of `plage` along d against `scene` row by row, each row in three short passes:
-// toucher(rayon) gives each ray's impact (an ImpactDe of the scene); then the normals at the
-// impacts, object by object; then poser(rayon, vise, distance, surface) takes each ray's
-// result, vise null for none. One long pass per pixel would wait on each pixel's square roots
-// and divisions in turn; short passes let the processor overlap those of many pixels.
-template <typename V, std::size_t N, typename T, typename P>
+// Casts the rays of `plage` along d against `scene` row by row. First each object meets the
+// rays of its own range in the row (toucherObjet); then, for each ray from the last column
+// back, choisir(distance) picks its impact (an ImpactDe of the scene) from distance(vise), the
+// parameter at which the ray meets an object (-1.0 outside the object's range), and
+// poser(rayon, impact, surface) takes it, with the world point and unit normal there. One long
+// pass per pixel would wait on each pixel's square roots and divisions in turn; short passes
+// let the processor overlap those of many pixels.
+template <typename V, std::size_t N, typename C, typename P>
 void parcourirImpacts(const std::array<V, N> &scene, const Plage &plage, int largeur,
-                      int hauteur, const Vecteur &d, T &&toucher, P &&poser) {
+                      int hauteur, const Vecteur &d, C &&choisir, P &&poser) {
     const std::vector<float> x = abscissesFenetre(largeur);
-    // For each column: the index in the scene of the object hit (-1: none), the ray parameter.
-    std::vector<int> objet(static_cast<std::size_t>(largeur));
-    std::vector<float> distance(static_cast<std::size_t>(largeur));
-    std::vector<LigneNormales> normales(N, LigneNormales(largeur));
+    std::vector<LigneObjet> lignes(N, LigneObjet(largeur));
     for (int l = plage.ligneMax; l >= plage.ligneMin; --l) {
         const float y = coordonneeFenetre(l, hauteur);
-        const Colonnes colonnes = plage.colonnes(l);
-        for (int c = colonnes.derniere; c >= colonnes.premiere; --c) {
-            const std::size_t i = static_cast<std::size_t>(c);
-            const auto impact = toucher(RayonPixel{Vecteur(x[i], y, 0.0f), l, c});
-            objet[i] = impact.vise ? static_cast<int>(impact.vise - scene.data()) : -1;
-            distance[i] = impact.distance;
-        }
         for (std::size_t k = 0; k < N; ++k) {
             const Plage &sienne = scene[k].plage;
             if (l >= sienne.ligneMin && l <= sienne.ligneMax) {
-                normalesObjet(normales[k], scene[k], distance, sienne.colonnes(l), x, y, d);
+                toucherObjet(lignes[k], scene[k], sienne.colonnes(l), x, y, d);
             }
         }
+        const Colonnes colonnes = plage.colonnes(l);
         for (int c = colonnes.derniere; c >= colonnes.premiere; --c) {
             const std::size_t i = static_cast<std::size_t>(c);
-            const std::size_t k = static_cast<std::size_t>(objet[i]);
+            const auto ligneDe = [&](const V &vise) -> const LigneObjet & {
+                return lignes[static_cast<std::size_t>(&vise - scene.data())];
+            };
+            const ImpactDe<V> impact = choisir([&](const V &vise) {
+                return vise.plage.contient(l, c) ? ligneDe(vise).distance[i] : -1.0f;
+            });
             const Vecteur o(x[i], y, 0.0f);
-            const V *vise = objet[i] >= 0 ? &scene[k] : nullptr;
             const ombrage::Surface surface =
-                vise ? ombrage::Surface{ombrage::pointTouche(o, d, distance[i]), normales[k].en(i)}
-                     : ombrage::Surface{};
-            poser(RayonPixel{o, l, c}, vise, distance[i], surface);
+                impact.vise ? ombrage::Surface{ombrage::pointTouche(o, d, impact.distance),
+                                               ligneDe(*impact.vise).normale(i)}
+                            : ombrage::Surface{};
+            poser(RayonPixel{o, l, c}, impact, surface);
         }
     }
 }
@@ -108,11 +115,11 @@ void remplirImage(Image &image, const std::array<V, N> &scene, const Pixel &fond
     image.remplir(fond);
     parcourirImpacts(
         scene, plageCommune(scene), image.largeur, image.hauteur, directionVisee,
-        [&](const RayonPixel &rayon) { return premierImpact(scene, rayon); },
-        [&](const RayonPixel &rayon, const V *vise, float, const ombrage::Surface &surface) {
-            if (vise != nullptr) {
+        [&](const auto &distance) { return premierImpactDe(scene, distance); },
+        [&](const RayonPixel &rayon, const ImpactDe<V> &impact, const ombrage::Surface &surface) {
+            if (impact.vise != nullptr) {
                 image.pixels[rayon.ligne * image.largeur + rayon.colonne] =
-                    couleur(*vise, surface);
+                    couleur(*impact.vise, surface);
             }
         });
 }

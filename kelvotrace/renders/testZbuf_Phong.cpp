@@ -24,11 +24,13 @@ void passeObjet(const ObjetViseDe<Sphere, MateriauUniforme> &vise, const Lampe &
     using Vise = ObjetViseDe<Sphere, MateriauUniforme>;
     const Pixel fond{10, 10, 40};
     const std::array<Vise, 1> seul{vise};
-    const auto distance = [&](const RayonPixel &rayon) {
-        return ImpactDe<Vise>{&seul[0], vise.objet, distanceDansPlage(vise, rayon.origine)};
+    // The object's own parameter, hit or not.
+    const auto sienne = [&](const auto &distance) {
+        return ImpactDe<Vise>{&seul[0], vise.objet, distance(seul[0])};
     };
-    const auto poser = [&](const RayonPixel &rayon, const Vise *, float t,
+    const auto poser = [&](const RayonPixel &rayon, const ImpactDe<Vise> &impact,
                            const ombrage::Surface &surface) {
+        const float t = impact.distance;
         const bool touche = estImpact(t);
         // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
         const float candidate = touche || t != -1.0f ? t : profondeurManquee;
@@ -41,8 +43,7 @@ void passeObjet(const ObjetViseDe<Sphere, MateriauUniforme> &vise, const Lampe &
                 touche ? couleurPhong(vise, surface, lampe, directionVisee) : fond;
         }
     };
-    parcourirImpacts(seul, vise.plage, image.largeur, image.hauteur, directionVisee, distance,
-                     poser);
+    parcourirImpacts(seul, vise.plage, image.largeur, image.hauteur, directionVisee, sienne, poser);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// What a GetOpenFileNameA or GetSaveFileNameA call asks for, read from its OPENFILENAMEA, and the
-// handing back of the chosen path. Needs no display.
+// The modal file dialogs and message boxes run in GTK dialogs. What a GetOpenFileNameA or
+// GetSaveFileNameA call asks for is read from its OPENFILENAMEA, and the chosen path handed back
+// into it, without a display.
 #pragma once
 
 #include "win32.h"

@@ -1,6 +1,6 @@
-// The modal file dialogs and message boxes run in GTK dialogs. What a GetOpenFileNameA or
-// GetSaveFileNameA call asks for is read from its OPENFILENAMEA, and the chosen path handed back
-// into it, without a display.
+// The file dialogs and message boxes, which the layer shows as modal GTK dialogs. Reading what a
+// GetOpenFileNameA or GetSaveFileNameA call asks for from its OPENFILENAMEA, and handing the
+// chosen path back into it, need no display.
 #pragma once
 
 #include "win32.h"

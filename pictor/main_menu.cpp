@@ -1,6 +1,6 @@
 // The viewer's menu for the layer on Linux: item for item the MENU of pictor.rc, which windres
 // compiles into the Windows program (the Windows build checks that the two agree).
-#include "menu_table.h"
+#include "menu.h"
 #include "resource.h"
 
 const MenuTable programMenu = {MENU_MAIN,

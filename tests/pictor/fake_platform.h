@@ -2,7 +2,7 @@
 // viewer's own code is tested without a display.
 #pragma once
 
-#include "viewer/system.h"
+#include "viewer/viewer.h"
 
 #include <deque>
 #include <string>

@@ -1,6 +1,6 @@
 // Prints the program's menu table as `windres -O rc` lists a compiled menu resource, so that the
 // Windows build can check that its resource holds the very same menu.
-#include "menu_table.h"
+#include "menu.h"
 
 #include <cstdio>
 #include <cstring>

@@ -3,15 +3,13 @@
 // file dialogs, and how Open and Save as report failures.
 #include "fake_platform.h"
 #include "picture_files.h"
-#include "viewer/commands.h"
-#include "viewer/file_dialog.h"
-#include "viewer/main_window.h"
-#include "viewer/window_procedure.h"
+#include "viewer/viewer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -43,17 +41,18 @@ TEST_F(Viewer, RegistersTheClassWithItsSizeStylesBrushAndMenu) {
     EXPECT_EQ(WinMain(instance(), nullptr, nullptr, 0), 0 + 99); // quits after idle polls
     ASSERT_EQ(fake().registered.size(), 1u);
     const WNDCLASSEXA &c = fake().registered[0];
-    EXPECT_EQ(c.cbSize, sizeof(WNDCLASSEXA));
-    EXPECT_EQ(c.style, 3u);
-    EXPECT_EQ(c.lpfnWndProc, windowProcedure);
-    EXPECT_EQ(c.cbClsExtra, 0);
-    EXPECT_EQ(c.cbWndExtra, 0);
-    EXPECT_EQ(c.hInstance, instance());
-    EXPECT_EQ(c.hIcon, nullptr);
-    EXPECT_EQ(c.hIconSm, nullptr);
-    EXPECT_EQ(c.hCursor, reinterpret_cast<HCURSOR>(0x32512));
-    EXPECT_EQ(reinterpret_cast<UINT_PTR>(c.hbrBackground), 1u);
-    EXPECT_EQ(reinterpret_cast<UINT_PTR>(c.lpszMenuName), 101u);
+    const auto value = [](auto field) { return reinterpret_cast<UINT_PTR>(field); };
+    const std::tuple<const char *, UINT_PTR, UINT_PTR> fields[] = {
+        {"cbSize: Win32 refuses another size", c.cbSize, sizeof(WNDCLASSEXA)},
+        {"style: CS_HREDRAW | CS_VREDRAW, repaint on resize", c.style, 3},
+        {"hInstance", value(c.hInstance), value(instance())},
+        {"hCursor: the arrow", value(c.hCursor), 0x32512},
+        {"hbrBackground: COLOR_SCROLLBAR + 1", value(c.hbrBackground), 1},
+        {"lpszMenuName: MENU_MAIN", value(c.lpszMenuName), 101},
+        {"lpfnWndProc", value(c.lpfnWndProc), value(windowProcedure)},
+    };
+    for (const auto &[field, actual, expected] : fields)
+        EXPECT_EQ(actual, expected) << field;
     EXPECT_STREQ(c.lpszClassName, "MyClass");
 }
 

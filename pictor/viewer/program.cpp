@@ -1,6 +1,7 @@
-#include "main_window.h"
+// The program: its entry and message loop, the window procedure, painting and the About box.
+#include "picture_state.h"
 #include "resource.h"
-#include "window_procedure.h"
+#include "viewer.h"
 
 HWND mainWindow = nullptr;
 
@@ -51,4 +52,56 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     }
     UnregisterClassA(className, instance);
     return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        paintPicture(window);
+        return 0;
+    case WM_COMMAND:
+        // The whole wParam: a menu selection has the identifier in the low word, 0 above.
+        switch (wParam) {
+        case CMD_OPEN:
+            openPicture();
+            break;
+        case CMD_SAVE_AS:
+            savePicture();
+            break;
+        case CMD_QUIT:
+            PostQuitMessage(0);
+            break;
+        case CMD_ABOUT:
+            showAbout();
+            break;
+        default:
+            break;
+        }
+        return 0;
+    case WM_DESTROY:
+    case WM_QUIT:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void paintPicture(HWND window) {
+    PAINTSTRUCT paint{};
+    const HDC deviceContext = BeginPaint(window, &paint);
+    for (int r = 0; r < picture.height; ++r) {
+        for (int c = 0; c < picture.width; ++c) {
+            const COLORREF colour = picture.transformedRed[r][c] +
+                                    256u * picture.transformedGreen[r][c] +
+                                    65536u * picture.transformedBlue[r][c];
+            SetPixel(deviceContext, c, r, colour);
+        }
+    }
+    EndPaint(window, &paint);
+}
+
+void showAbout() {
+    MessageBoxA(mainWindow, "Visualisation d'une image au format ppm \n", "About",
+                MB_ICONINFORMATION);
 }

@@ -1,12 +1,18 @@
-#include "failure_messages.h"
-
-#include "file_dialog.h"
+// The commands that touch files: Open and Save as, with their file dialog and the texts that
+// report their failures in the viewer's French.
+#include "picture_state.h"
+#include "viewer.h"
 
 #include <cerrno>
+#include <string>
 
+namespace {
+
+// The captions of the boxes that report a failed Open or Save as.
 const char *const openFailureCaption = "Ouverture impossible";
 const char *const saveFailureCaption = "Enregistrement impossible";
 
+// Why a file could not be opened, created or written, from the system's error number.
 std::string systemReason(int errorNumber) {
     switch (errorNumber) {
     case ENOENT:
@@ -50,8 +56,6 @@ std::string systemReason(int errorNumber) {
     }
 }
 
-namespace {
-
 std::string loadReason(const LoadResult &result) {
     switch (result.status) {
     case LoadStatus::cannotOpen:
@@ -69,22 +73,83 @@ std::string loadReason(const LoadResult &result) {
     return systemReason(result.error);
 }
 
-} // namespace
-
+// Open failed: names the file and the reason, and says the shown picture is unchanged.
 std::string openFailureText(const char *path, const LoadResult &result) {
     return "Impossible d'ouvrir le fichier\n" + std::string(path) + "\n\n" + loadReason(result) +
            "\nL'image affichée n'a pas changé.";
 }
 
+// Save as failed: names the file and the reason.
 std::string saveFailureText(const char *path, int errorNumber) {
     return "Impossible d'enregistrer l'image dans le fichier\n" + std::string(path) + "\n\n" +
            systemReason(errorNumber) + "\nL'image n'a pas été enregistrée.";
 }
 
+// A chosen path did not fit the path buffer: names the limit and, as above, what it means for
+// the picture or the file.
 std::string pathTooLongText(bool forSaving) {
     return std::string(forSaving ? "Impossible d'enregistrer l'image dans le fichier choisi"
                                  : "Impossible d'ouvrir le fichier choisi") +
            "\n\nSon chemin est trop long : il doit tenir en " + std::to_string(pathBufferSize - 1) +
            " caractères.\n" +
            (forSaving ? "L'image n'a pas été enregistrée." : "L'image affichée n'a pas changé.");
+}
+
+} // namespace
+
+ChosenFile chooseFileName(bool forSaving) {
+    ChosenFile chosen;
+    chosen.path = std::make_unique<char[]>(pathBufferSize); // zeroed: the name starts empty
+
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.hwndOwner = mainWindow;
+    dialog.lpstrFilter = "Image PNM\0*.ppm\0"; // the literal's own zero ends the list
+    dialog.nFilterIndex = 0;
+    dialog.lpstrFile = chosen.path.get();
+    dialog.nMaxFile = pathBufferSize;
+    if (forSaving) {
+        dialog.lpstrTitle = "Enregistrement du fichier ...";
+        dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT;
+        chosen.accepted = GetSaveFileNameA(&dialog) != FALSE;
+    } else {
+        dialog.lpstrTitle = "Ouverture du fichier ...";
+        dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST;
+        chosen.accepted = GetOpenFileNameA(&dialog) != FALSE;
+    }
+    // A cancel says nothing, but a path too long for the buffer would otherwise look like one.
+    if (!chosen.accepted && CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) {
+        const std::string text = pathTooLongText(forSaving);
+        MessageBoxA(mainWindow, text.c_str(), forSaving ? saveFailureCaption : openFailureCaption,
+                    MB_OK | MB_ICONERROR);
+    }
+    return chosen;
+}
+
+void openPicture() {
+    const ChosenFile chosen = chooseFileName(false);
+    if (!chosen.accepted)
+        return;
+
+    const LoadResult result = loadPicture(chosen.path.get());
+    if (result.status != LoadStatus::ok) {
+        // The picture is still the previous one, so the window needs no repaint.
+        const std::string text = openFailureText(chosen.path.get(), result);
+        MessageBoxA(mainWindow, text.c_str(), openFailureCaption, MB_OK | MB_ICONERROR);
+        return;
+    }
+    transformPicture();
+    InvalidateRect(mainWindow, nullptr, TRUE);
+}
+
+void savePicture() {
+    const ChosenFile chosen = chooseFileName(true);
+    if (!chosen.accepted)
+        return;
+
+    const WriteResult result = writePicture(chosen.path.get());
+    if (!result.written) {
+        const std::string text = saveFailureText(chosen.path.get(), result.error);
+        MessageBoxA(mainWindow, text.c_str(), saveFailureCaption, MB_OK | MB_ICONERROR);
+    }
 }

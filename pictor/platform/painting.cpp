@@ -1,10 +1,17 @@
 // Painting: the client area shows an off-screen image. A size change or InvalidateRect makes the
 // window need painting (WM_PAINT); BeginPaint hands out the image, erased to the class
 // background when asked, SetPixel writes into it and EndPaint puts it on the screen.
-#include "gtk_window.h"
-#include "message_queue.h"
+#include "painting.h"
+#include "window.h"
+
+#include <algorithm>
 
 namespace {
+
+// COLORREF has red in the low byte; cairo's word has red in bits 16 to 23.
+std::uint32_t toWord(COLORREF colour) {
+    return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+}
 
 void onSizeAllocate(GtkWidget *, GdkRectangle *size, gpointer window) {
     HWND__ *w = static_cast<HWND__ *>(window);
@@ -36,6 +43,26 @@ gboolean onDraw(GtkWidget *, cairo_t *cr, gpointer window) {
 }
 
 } // namespace
+
+void PixelImage::reset(int width, int height, COLORREF colour) {
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
+    pixels_.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
+                   toWord(colour));
+}
+
+void PixelImage::fill(COLORREF colour) {
+    std::fill(pixels_.begin(), pixels_.end(), toWord(colour));
+}
+
+COLORREF PixelImage::set(int x, int y, COLORREF colour) {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return CLR_INVALID;
+    const COLORREF shown = colour & 0xFFFFFFu; // the top byte plays no part in the colour
+    pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+            static_cast<std::size_t>(x)] = toWord(shown);
+    return shown;
+}
 
 void connectPainting(HWND window) {
     g_signal_connect(window->area, "size-allocate", G_CALLBACK(onSizeAllocate), window);

@@ -1,6 +1,5 @@
-// An off-screen image of a client area: what BeginPaint hands out as a device context and
-// EndPaint shows. Pixels are stored as cairo's RGB24 expects them: one 32-bit word per pixel,
-// 0x00RRGGBB, rows one after the other.
+// Painting: the client area of a window shows an off-screen image, which BeginPaint hands out
+// as a device context, SetPixel writes into and EndPaint shows. The image needs no display.
 #pragma once
 
 #include "win32.h"
@@ -8,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+// An off-screen image of a client area. Pixels are stored as cairo's RGB24 expects them: one
+// 32-bit word per pixel, 0x00RRGGBB, rows one after the other.
 class PixelImage {
   public:
     int width() const { return width_; }
@@ -31,3 +32,6 @@ class PixelImage {
 struct HDC__ {
     PixelImage image;
 };
+
+// Connects the client area's size and draw signals to the window's painting.
+void connectPainting(HWND window);

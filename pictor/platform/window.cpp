@@ -1,13 +1,56 @@
-// Window creation and destruction, and the default processing of messages. The viewer has one
-// window, so the layer keeps one.
-#include "gtk_window.h"
-#include "message_queue.h"
+// Windows and the thread's message loop on GTK 3: the window class, window creation and
+// destruction with the default processing of messages, the message queue, and the calls of the
+// message loop.
+#include "window.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+
+// --- The window class.
+
+namespace {
+
+std::optional<WindowClass> registered;
+
+} // namespace
+
+const WindowClass *findWindowClass(LPCSTR name) {
+    if (!registered || name == nullptr || IS_INTRESOURCE(name) || registered->name != name)
+        return nullptr;
+    return &*registered;
+}
+
+COLORREF brushColour(HBRUSH brush) {
+    const bool scrollBar = reinterpret_cast<UINT_PTR>(brush) == COLOR_SCROLLBAR + 1;
+    return scrollBar ? RGB(200, 200, 200) : RGB(255, 255, 255);
+}
+
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass) {
+    // Win32 checks the size field: a structure of another version is refused.
+    if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA))
+        return 0;
+    const LPCSTR name = windowClass->lpszClassName;
+    if (name == nullptr || IS_INTRESOURCE(name) || *name == '\0')
+        return 0;
+    if (windowClass->lpfnWndProc == nullptr || registered)
+        return 0; // one class only
+    registered = WindowClass{name, windowClass->lpfnWndProc, windowClass->hbrBackground,
+                             windowClass->lpszMenuName};
+    return 0xC000; // class atoms start at 0xC000
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
+    if (findWindowClass(className) == nullptr)
+        return FALSE;
+    registered.reset();
+    return TRUE;
+}
+
+// --- Windows.
 
 namespace {
 
@@ -182,3 +225,127 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
         return 0;
     }
 }
+
+// --- The message queue.
+
+void MessageQueue::post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    posted_.push_back(MSG{window, message, wParam, lParam, 0, POINT{0, 0}});
+}
+
+void MessageQueue::postQuit(int exitCode) {
+    quitPosted_ = true;
+    quitCode_ = exitCode;
+}
+
+void MessageQueue::invalidate(HWND window) {
+    if (!needsPaint(window))
+        needPaint_.push_back(window);
+}
+
+void MessageQueue::validate(HWND window) {
+    needPaint_.erase(std::remove(needPaint_.begin(), needPaint_.end(), window), needPaint_.end());
+}
+
+bool MessageQueue::needsPaint(HWND window) const {
+    return std::find(needPaint_.begin(), needPaint_.end(), window) != needPaint_.end();
+}
+
+void MessageQueue::forget(HWND window) {
+    validate(window);
+    posted_.erase(std::remove_if(posted_.begin(), posted_.end(),
+                                 [window](const MSG &m) { return m.hwnd == window; }),
+                  posted_.end());
+}
+
+bool MessageQueue::waiting() const {
+    return !posted_.empty() || quitPosted_ || !needPaint_.empty();
+}
+
+bool MessageQueue::take(MSG &out, UINT removeOption) {
+    const bool remove = (removeOption & PM_REMOVE) != 0;
+    if (!posted_.empty()) {
+        out = posted_.front();
+        if (remove)
+            posted_.pop_front();
+        return true;
+    }
+    if (quitPosted_) {
+        out = MSG{};
+        out.message = WM_QUIT;
+        out.wParam = static_cast<WPARAM>(quitCode_);
+        if (remove)
+            quitPosted_ = false;
+        return true;
+    }
+    if (!needPaint_.empty()) {
+        out = MSG{};
+        out.hwnd = needPaint_.front();
+        out.message = WM_PAINT;
+        return true;
+    }
+    return false;
+}
+
+// --- The message loop's calls. PeekMessageA lets GTK handle what has already arrived and never
+// waits; WaitMessage sleeps in GTK's main context until something happens (an X event, one of
+// GTK's own timers), so that an idle program uses no processor time. Messages are posted only
+// from within GTK's dispatching, on this one thread, so returning after each dispatch is enough
+// to see them.
+
+MessageQueue &threadQueue() {
+    static MessageQueue queue;
+    return queue;
+}
+
+namespace {
+
+// One pass of GTK's main context: handles what has arrived, or first sleeps until something
+// does when asked to wait.
+void iterateToolkit(bool wait) { g_main_context_iteration(nullptr, wait ? TRUE : FALSE); }
+
+} // namespace
+
+void runModalLoop(const bool *done) {
+    while (!*done) {
+        iterateToolkit(true); // the dialog's answer comes from a GTK signal
+        // Win32's modal loops dispatch the paint messages of the windows behind the dialog.
+        MSG message{};
+        if (!*done && threadQueue().take(message, PM_NOREMOVE) && message.message == WM_PAINT)
+            sendToWindow(message.hwnd, WM_PAINT, 0, 0);
+    }
+}
+
+BOOL WINAPI PeekMessageA(MSG *message, HWND, UINT, UINT, UINT remove) {
+    // Only the unfiltered form (no window, range 0 to 0) is offered.
+    if (message == nullptr)
+        return FALSE;
+    if (threadQueue().take(*message, remove))
+        return TRUE;
+    iterateToolkit(false);
+    return threadQueue().take(*message, remove) ? TRUE : FALSE;
+}
+
+BOOL WINAPI WaitMessage() {
+    if (!threadQueue().waiting())
+        iterateToolkit(true);
+    return TRUE;
+}
+
+BOOL WINAPI TranslateMessage(const MSG *) {
+    return FALSE; // keys reach the toolkit's widgets directly; no character messages are made
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG *message) {
+    if (message == nullptr || message->hwnd == nullptr)
+        return 0; // WM_QUIT reaches no window
+    return sendToWindow(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window != nullptr && liveWindow(window) == nullptr)
+        return FALSE;
+    threadQueue().post(window, message, wParam, lParam);
+    return TRUE;
+}
+
+void WINAPI PostQuitMessage(int exitCode) { threadQueue().postQuit(exitCode); }

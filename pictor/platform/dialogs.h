@@ -1,5 +1,6 @@
-// What a GetOpenFileNameA or GetSaveFileNameA call asks for, read from its OPENFILENAMEA, and the
-// handing back of the chosen path. Needs no display.
+// The file dialogs and message boxes, which the layer shows as modal GTK dialogs. Reading what a
+// GetOpenFileNameA or GetSaveFileNameA call asks for from its OPENFILENAMEA, and handing the
+// chosen path back into it, need no display.
 #pragma once
 
 #include "win32.h"

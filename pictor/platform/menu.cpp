@@ -1,6 +1,6 @@
 // The menu bar, built from the program's menu table.
-#include "gtk_window.h"
-#include "menu_table.h"
+#include "menu.h"
+#include "window.h"
 
 #include <cstring>
 

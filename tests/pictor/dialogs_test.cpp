@@ -1,5 +1,5 @@
 // Reading a file dialog's request and handing the chosen path back into a 256-byte buffer.
-#include "file_dialog_request.h"
+#include "dialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The off-screen image that SetPixel writes: colour layout, clipping and erasing.
-#include "pixel_image.h"
+#include "painting.h"
 
 #include <gtest/gtest.h>
 

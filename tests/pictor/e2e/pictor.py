@@ -77,8 +77,7 @@ class Pictor:
         self.xdotool("key", "--delay", "40", *keys)
 
     def type_path(self, title, path):
-        """Types a path into the file chooser titled title; returns the chooser and the windows
-        visible before."""
+        """Types a path into the chooser titled title; gives it and the windows visible before."""
         dialog = self.find_window(title)
         self.desktop.focus(self, dialog)
         self.xdotool("key", "ctrl+l")
@@ -132,8 +131,7 @@ class Pictor:
     def resize(self, width, height):
         self.desktop.resize(self, width, height)
 
-    def processes(self):
-        """The processes that do the program's work, for their CPU time."""
+    def processes(self):  # those that do the program's work, for their CPU time
         return [self.process.pid]
 
     def xdotool(self, *args, limit=5):

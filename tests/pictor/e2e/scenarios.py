@@ -5,7 +5,7 @@ import shutil
 import subprocess
 import time
 
-from common import OPEN_TITLE, SAVE_TITLE, check, read_file, write_file
+from common import OPEN_TITLE, SAVE_TITLE, check, poll, read_file, write_file
 
 
 def rendered_pictures(args, workdir):
@@ -129,13 +129,9 @@ def refused_inside(pictor, missing, before):
     stays open; cancelled then, the window unchanged."""
     pictor.pick("Ouvrir")
     chooser, known = pictor.type_path(OPEN_TITLE, missing)
-    refusal = set()
     for attempt in range(3):  # Return again should the completion take it
         pictor.xdotool("key", "Return")
-        deadline = time.monotonic() + 2.5
-        while not refusal and time.monotonic() < deadline:
-            time.sleep(0.1)
-            refusal = pictor.visible_windows() - known
+        refusal = poll(lambda: pictor.visible_windows() - known, bool, 2.5, 0.1)
         if refusal:
             break
     check(refusal and chooser in pictor.visible_windows(),

@@ -7,11 +7,10 @@ from common import BACKGROUND, check, read_ppm, run, wait_for, write_file
 
 
 class Weston:
-    """The Wayland desktop: weston nested in the Xvfb with its X11 backend, so that it has a real
-    keyboard and pointer: xdotool's keys and clicks on weston's X window reach its Wayland
-    clients. Wayland windows have no X ids: weston's protocol log gives the windows and their
-    titles, weston's screenshots show them, and the window is found in a screenshot by walking out
-    to the desktop colour."""
+    """The Wayland desktop: weston nested in the Xvfb with its X11 backend, for a real keyboard and
+    pointer: xdotool's keys and clicks on weston's X window reach its Wayland clients. Wayland
+    windows have no X ids: weston's protocol log gives the windows and their titles, weston's
+    screenshots show them, and a window is found in one by walking out to the desktop colour."""
     SOCKET = "pictor-e2e"
     # weston's X11 backend moves its pointer by the differences between X's motion events and
     # takes the absolute place only when the pointer enters its window, so it loses track of
@@ -27,8 +26,7 @@ class Weston:
            "focus-animation=none\nlocking=false\n")  # no fading window in a screenshot
 
     def __init__(self, display, scratch):
-        self.display = display
-        self.directory = os.path.join(scratch, "weston")
+        self.display, self.directory = display, os.path.join(scratch, "weston")
         self.runtime = os.path.join(self.directory, "runtime")
         self.env = dict(os.environ, DISPLAY=display, XDG_RUNTIME_DIR=self.runtime,
                         WAYLAND_DISPLAY=self.SOCKET)

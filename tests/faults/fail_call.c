@@ -1,5 +1,5 @@
 // Preloaded (LD_PRELOAD), fails the Nth call of one system call as the environment asks:
-// FAIL_CALL names it (open, write, fsync, fallocate, rename, linkat, close, fstat, realpath,
+// FAIL_CALL names it (open, write, short, fsync, fallocate, rename, linkat, close, fstat, realpath,
 // fdopen, malloc), FAIL_AT gives N, FAIL_ERRNO the error. Each failure is noted in the file
 // FAIL_REPORT at once, so that a run that then aborts still tells. Calls count from the start
 // with FAIL_ARMED set, else only between fault_arm(1) and fault_arm(0).
@@ -58,8 +58,6 @@ void *malloc(size_t size) { return failNow("malloc") ? NULL : __libc_malloc(size
 
 FAILING("open", -1, int, open, (const char *p, int f, ...), p, f, ({ MODE(f); mode; }))
 FAILING("open", -1, int, openat, (int d, const char *p, int f, ...), d, p, f, ({ MODE(f); mode; }))
-FAILING("write", -1, ssize_t, write, (int fd, const void *b, size_t n), fd, b, n)
-FAILING("write", -1, ssize_t, writev, (int fd, const struct iovec *v, int n), fd, v, n)
 FAILING("fsync", -1, int, fsync, (int fd), fd)
 FAILING("fallocate", -1, int, fallocate, (int fd, int m, off_t o, off_t n), fd, m, o, n)
 FAILING("rename", -1, int, rename, (const char *a, const char *b), a, b)
@@ -70,3 +68,35 @@ FAILING("fstat", -1, int, lstat, (const char *p, struct stat *s), p, s)
 FAILING("realpath", NULL, char *, realpath, (const char *p, char *r), p, r)
 FAILING("fdopen", NULL, FILE *, fdopen, (int fd, const char *m), fd, m)
 FAILING("close", (real(fd), -1), int, close, (int fd), fd) // a failed close still releases fd
+
+// FAIL_CALL=short cuts the Nth write or writev short instead, to half the bytes asked for (at
+// least one), as a signal or a full pipe may: the caller must write the rest.
+ssize_t write(int fd, const void *b, size_t n) {
+    static __typeof__(&write) real;
+    if (real == NULL)
+        real = (__typeof__(&write))dlsym(RTLD_NEXT, "write");
+    if (n > 1 && failNow("short"))
+        return real(fd, b, n / 2);
+    return failNow("write") ? -1 : real(fd, b, n);
+}
+
+ssize_t writev(int fd, const struct iovec *v, int n) {
+    static __typeof__(&writev) real;
+    if (real == NULL)
+        real = (__typeof__(&writev))dlsym(RTLD_NEXT, "writev");
+    size_t total = 0;
+    for (int k = 0; k < n; ++k)
+        total += v[k].iov_len;
+    if (total > 1 && n <= 8 && failNow("short")) {
+        struct iovec cut[8];
+        size_t left = total / 2;
+        int k = 0;
+        for (; left > 0; ++k) {
+            cut[k] = v[k];
+            cut[k].iov_len = v[k].iov_len < left ? v[k].iov_len : left;
+            left -= cut[k].iov_len;
+        }
+        return real(fd, cut, k);
+    }
+    return failNow("write") ? -1 : real(fd, v, n);
+}

@@ -6,11 +6,12 @@ Usage: sweep.py FAIL_CALL_LIBRARY PICTURE_CALLS KELVOTRACE"""
 import collections, errno as E, os, shutil, subprocess, sys, tempfile
 
 preload, tool, kelvotrace = (os.path.abspath(a) for a in sys.argv[1:4])
-SAVE = {'open': [E.EACCES, E.EIO], 'write': [E.ENOSPC, E.EIO], 'fsync': [E.EIO],
+SAVE = {'open': [E.EACCES, E.EIO], 'write': [E.ENOSPC, E.EIO], 'short': [0], 'fsync': [E.EIO],
         'fallocate': [E.ENOSPC], 'rename': [E.EXDEV, E.EIO], 'linkat': [E.EIO], 'close': [E.EIO],
         'fstat': [E.EIO], 'realpath': [E.ENOMEM], 'malloc': [E.ENOMEM]}
 LOAD = {'open': [E.EIO], 'fstat': [E.EIO], 'fdopen': [E.ENOMEM], 'malloc': [E.ENOMEM]}
-KELVOTRACE = {'open': [E.EIO], 'write': [E.ENOSPC], 'close': [E.EIO], 'malloc': [E.ENOMEM]}
+KELVOTRACE = {'open': [E.EIO], 'write': [E.ENOSPC], 'short': [0], 'close': [E.EIO],
+              'malloc': [E.ENOMEM]}
 PICTURES = ['testinter', 'testobj', 'testnormale', 'testMulti', 'testLamp', 'testZbuf_Phong']
 root = tempfile.mkdtemp(prefix='fault-sweep-')
 work, report = os.path.join(root, 'work'), os.path.join(root, 'report')
@@ -104,9 +105,9 @@ for name, calls, attempt in CASES:
                 outcomes[outcome] += 1
                 if outcome.startswith('BROKEN'):
                     broken += 1
-                    print('%s, %s %s, N=%d: %s' % (name, call, E.errorcode[err], n, outcome),
+                    print('%s, %s %s, N=%d: %s' % (name, call, E.errorcode.get(err, '-'), n, outcome),
                           file=sys.stderr)
-            print('| %s | %s | %s | %d | %s |' % (name, call, E.errorcode[err], sum(
+            print('| %s | %s | %s | %d | %s |' % (name, call, E.errorcode.get(err, '-'), sum(
                 outcomes.values()), ', '.join('%s: %d' % o for o in sorted(outcomes.items()))))
 shutil.rmtree(root)
 sys.exit(1 if broken else 0)

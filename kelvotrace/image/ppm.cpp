@@ -56,7 +56,7 @@ int ouvrir(const char *chemin) {
     return fd;
 }
 
-// All the pieces in one call, as far as the system takes them.
+// The pieces (a header and a raster, no more) in one call, as far as the system takes them.
 long long ecrireMorceaux(int fd, const Morceau *morceaux, int nombre) {
     iovec vecteurs[2];
     nombre = std::min(nombre, 2);

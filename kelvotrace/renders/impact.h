@@ -12,11 +12,19 @@
 // surface does not hit it again.
 inline bool estImpact(float t) { return static_cast<double>(t) > 0.001; }
 
-// The ray parameter at which the ray from world point `origine` meets the shape: for the rays
-// of the shape's own range, which need no test of it.
+// The ray parameter at which the ray from world point `origine` meets a shape that versLocal
+// maps into, where the rays' common direction is directionLocale.
+template <typename F>
+float distanceLocale(const F &forme, const Repere &versLocal, const Vecteur &directionLocale,
+                     const Vecteur &origine) {
+    return forme.intersection(versLocal.appliquePoint(origine), directionLocale);
+}
+
+// The same for a shape as a render's rays meet it: for the rays of the shape's own range, which
+// need no test of it.
 template <typename F, typename M>
 float distanceDansPlage(const ObjetViseDe<F, M> &vise, const Vecteur &origine) {
-    return vise.forme->intersection(vise.versLocal->appliquePoint(origine), vise.directionLocale);
+    return distanceLocale(*vise.forme, *vise.versLocal, vise.directionLocale, origine);
 }
 
 // The ray parameter at which the ray of a pixel meets the shape, or a value that is no hit:

@@ -56,7 +56,7 @@ void toucherObjet(LigneObjet &ligne, const ObjetViseDe<F, M> &vise, const Colonn
     for (int c = colonnes.premiere; c <= colonnes.derniere; ++c) {
         const std::size_t i = static_cast<std::size_t>(c);
         ligne.distance[i] =
-            forme.intersection(versLocal.appliquePoint(Vecteur(x[i], y, 0.0f)), directionLocale);
+            distanceLocale(forme, versLocal, directionLocale, Vecteur(x[i], y, 0.0f));
     }
     for (int c = colonnes.premiere; c <= colonnes.derniere; ++c) {
         const std::size_t i = static_cast<std::size_t>(c);

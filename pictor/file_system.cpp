@@ -315,6 +315,18 @@ int fill(int fd, const Original *original, const std::vector<ByteSpan> &pieces) 
     return error;
 }
 
+// Removes name from folder, a file left by a save that was killed: 0 when it is gone or was
+// never there, else why it stays.
+int removeStale(int folder, const std::string &name) {
+    if (unlinkat(folder, name.c_str(), 0) == 0 || errno == ENOENT)
+        return 0;
+    const int error = errno;
+    struct stat status {};
+    return fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT
+               ? 0
+               : error;
+}
+
 // Writes the pieces as a new file that takes the place's name, over the original when there is
 // one. The file has no name until complete (Linux O_TMPFILE) and is then linked to the fixed
 // temporary and renamed, or, for a name that was free, linked to it directly; where the system
@@ -324,23 +336,26 @@ SaveOutcome writeWhole(const Place &place, const Original *original,
                        const std::vector<ByteSpan> &pieces) {
     const int folder = place.folder.get();
     const std::string temporary = temporaryName(place.name);
-    if (unlinkat(folder, temporary.c_str(), 0) != 0 && errno != ENOENT)
-        return {errno, folderOf(place.shown) + temporary};
+    std::string shown = folderOf(place.shown) + temporary;
+    if (const int error = removeStale(folder, temporary))
+        return {error, shown};
     SaveOutcome outcome;
     bool named = false; // the temporary name is taken
     Descriptor fd(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
     if (fd) {
         outcome.error = fill(fd.get(), original, pieces);
-        if (outcome.error == 0) {
-            outcome.error = nameUnnamed(fd.get(), folder, original ? temporary : place.name);
-            named = outcome.error == 0 && original != nullptr;
-            if (outcome.error == 0 && original == nullptr) {
-                flushFolder(folder);
-                return outcome; // a new name: done
-            }
+        if (outcome.error != 0)
+            return outcome;
+        outcome.error = nameUnnamed(fd.get(), folder, original ? temporary : place.name);
+        named = outcome.error == 0 && original != nullptr;
+        if (outcome.error == 0 && original == nullptr) {
+            flushFolder(folder);
+            return outcome; // a new name: done
         }
-        if (outcome.error == ENOENT || outcome.error == EPERM)
+        if (outcome.error == ENOENT || outcome.error == EPERM) {
             fd.reset(); // no way to name it: written again under the temporary name
+            outcome.error = 0;
+        }
     } else if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
         return {errno};
     }
@@ -349,7 +364,11 @@ SaveOutcome writeWhole(const Place &place, const Original *original,
         if (!fd)
             return {errno};
         named = true;
-        outcome.error = fill(fd.get(), original, pieces);
+        try {
+            outcome.error = fill(fd.get(), original, pieces);
+        } catch (const std::bad_alloc &) {
+            outcome.error = ENOMEM; // the temporary goes below
+        }
     }
     if (outcome.error == 0)
         outcome.error = fd.close();
@@ -358,7 +377,7 @@ SaveOutcome writeWhole(const Place &place, const Original *original,
     if (outcome.error == 0)
         flushFolder(folder);
     else if (named && unlinkat(folder, temporary.c_str(), 0) != 0)
-        outcome.leftover = folderOf(place.shown) + temporary;
+        outcome.leftover = std::move(shown);
     return outcome;
 }
 
@@ -391,9 +410,9 @@ bool frozenFolder(int folder) {
            (status.stx_attributes_mask & status.stx_attributes & frozen) != 0;
 }
 
-// Copies size bytes from the start of from to the start of to. 0 or the error number.
-int copyBytes(int from, int to, off_t size) {
-    std::vector<char> buffer(streamBufferSize);
+// Copies size bytes from the start of from to the start of to through buffer, allocating
+// nothing: it puts old bytes back when memory may have run out. 0 or the error number.
+int copyBytes(int from, int to, off_t size, std::vector<char> &buffer) {
     for (off_t at = 0; at < size;) {
         const ssize_t read = pread(from, buffer.data(), buffer.size(), at);
         if (read < 0 && errno == EINTR)
@@ -436,9 +455,11 @@ struct Backup {
     Descriptor file;
     Descriptor folder;
     std::string name, shown;
+    std::vector<char> buffer; // for the copy, and for putting it back
 
     // 0, or why no copy could be made (the file must then not be touched).
     int make(const Place *place, int old, const struct stat &status) {
+        buffer.resize(streamBufferSize);
         int error = ENOENT;
         if (place != nullptr && !frozenFolder(place->folder.get())) {
             folder.reset(openFolder(place->folder.get(), ""));
@@ -466,12 +487,12 @@ struct Backup {
     int copy(int old, const struct stat &status) {
         if (!folder)
             return errno;
-        if (unlinkat(folder.get(), name.c_str(), 0) != 0 && errno != ENOENT)
-            return errno;
+        if (const int error = removeStale(folder.get(), name))
+            return error;
         file.reset(openat(folder.get(), name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
         if (!file)
             return errno;
-        int error = copyBytes(old, file.get(), status.st_size);
+        int error = copyBytes(old, file.get(), status.st_size, buffer);
         if (error == 0 && fsync(file.get()) != 0)
             error = errno;
         if (error == 0)
@@ -503,9 +524,13 @@ int overwrite(int fd, const Original &original, const std::vector<ByteSpan> &pie
     if (error == 0) {
         // Only the owner may; another user's file loses set-user-ID, as with any write.
         fchmod(fd, original.status.st_mode & 07777);
-        Attributes now;
-        if (readAttributes(fd, now) == 0 && now.size() < original.attributes.size())
-            setAttributes(fd, original.attributes);
+        try {
+            Attributes now;
+            if (readAttributes(fd, now) == 0 && now.size() < original.attributes.size())
+                setAttributes(fd, original.attributes);
+        } catch (const std::bad_alloc &) {
+            error = ENOMEM; // the old bytes go back
+        }
     }
     if (error == 0 && fsync(fd) != 0)
         error = errno;
@@ -535,15 +560,16 @@ SaveOutcome writeInPlace(const std::string &path, int old, const Original &origi
     SaveOutcome outcome;
     outcome.error = overwrite(old, original, pieces);
     if (outcome.error != 0) {
-        const int restored = copyBytes(backup.file.get(), old, original.status.st_size);
+        const int restored =
+            copyBytes(backup.file.get(), old, original.status.st_size, backup.buffer);
         if (restored != 0 || ftruncate(old, original.status.st_size) != 0 || fsync(old) != 0) {
             outcome.damaged = true;
-            outcome.leftover = backup.shown;
+            outcome.leftover = std::move(backup.shown);
             return outcome;
         }
     }
     if (backup.remove() != 0)
-        outcome.leftover = backup.shown;
+        outcome.leftover = std::move(backup.shown);
     return outcome;
 }
 

@@ -360,7 +360,9 @@ SaveOutcome writeWhole(const Place &place, const Original *original,
         return {errno};
     }
     if (!fd) {
-        fd.reset(openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        // Private while written over a file whose own permissions come last.
+        fd.reset(openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                        original != nullptr ? 0600 : 0666));
         if (!fd)
             return {errno};
         named = true;
@@ -456,6 +458,7 @@ struct Backup {
     Descriptor folder;
     std::string name, shown;
     std::vector<char> buffer; // for the copy, and for putting it back
+    bool stray = false;       // a copy that failed half-way could not be removed
 
     // 0, or why no copy could be made (the file must then not be touched).
     int make(const Place *place, int old, const struct stat &status) {
@@ -497,8 +500,8 @@ struct Backup {
             error = errno;
         if (error == 0)
             flushFolder(folder.get());
-        else if (remove() != 0)
-            return EIO; // not reached in practice: a file just made is removable
+        else
+            stray = remove() != 0;
         return error;
     }
 };
@@ -510,9 +513,23 @@ std::uint64_t totalSize(const std::vector<ByteSpan> &pieces) {
     return size;
 }
 
-// The pieces written over fd from its start, cut to their size, the original's permission
-// bits and attributes put back where the write removed them (set-user-ID, capabilities), and
-// flushed. The new size is reserved first where the file system can.
+// Gives the file fd, just written in place, the permission bits and attributes of the original
+// that the write removed (set-user-ID, capabilities). Only the owner may set the bits: another
+// user's file loses set-user-ID, as with any write. ENOMEM when memory ran out, else 0.
+int putBackMetadata(int fd, const Original &original) {
+    fchmod(fd, original.status.st_mode & 07777);
+    try {
+        Attributes now;
+        if (readAttributes(fd, now) == 0 && now.size() < original.attributes.size())
+            setAttributes(fd, original.attributes);
+    } catch (const std::bad_alloc &) {
+        return ENOMEM;
+    }
+    return 0;
+}
+
+// The pieces written over fd from its start, cut to their size, the metadata the write removed
+// put back, and flushed. The new size is reserved first where the file system can.
 int overwrite(int fd, const Original &original, const std::vector<ByteSpan> &pieces) {
     const std::uint64_t size = totalSize(pieces);
     if (fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) != 0 &&
@@ -521,17 +538,8 @@ int overwrite(int fd, const Original &original, const std::vector<ByteSpan> &pie
     int error = lseek(fd, 0, SEEK_SET) == 0 ? writePieces(fd, pieces) : errno;
     if (error == 0 && ftruncate(fd, static_cast<off_t>(size)) != 0)
         error = errno;
-    if (error == 0) {
-        // Only the owner may; another user's file loses set-user-ID, as with any write.
-        fchmod(fd, original.status.st_mode & 07777);
-        try {
-            Attributes now;
-            if (readAttributes(fd, now) == 0 && now.size() < original.attributes.size())
-                setAttributes(fd, original.attributes);
-        } catch (const std::bad_alloc &) {
-            error = ENOMEM; // the old bytes go back
-        }
-    }
+    if (error == 0)
+        error = putBackMetadata(fd, original);
     if (error == 0 && fsync(fd) != 0)
         error = errno;
     return error;
@@ -556,13 +564,14 @@ SaveOutcome writeInPlace(const std::string &path, int old, const Original &origi
         return {ESTALE};
     Backup backup;
     if (const int error = backup.make(place, reader.get(), original.status))
-        return {error};
+        return {error, backup.stray ? std::move(backup.shown) : std::string()};
     SaveOutcome outcome;
     outcome.error = overwrite(old, original, pieces);
     if (outcome.error != 0) {
         const int restored =
             copyBytes(backup.file.get(), old, original.status.st_size, backup.buffer);
-        if (restored != 0 || ftruncate(old, original.status.st_size) != 0 || fsync(old) != 0) {
+        if (restored != 0 || ftruncate(old, original.status.st_size) != 0 ||
+            putBackMetadata(old, original) != 0 || fsync(old) != 0) {
             outcome.damaged = true;
             outcome.leftover = std::move(backup.shown);
             return outcome;
@@ -608,7 +617,7 @@ SaveOutcome saveRegular(const std::string &path, Descriptor &old, bool created,
         if (fstatat(place.folder.get(), place.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
             sameFile(status, original.status) && status.st_size == 0 &&
             unlinkat(place.folder.get(), place.name.c_str(), 0) != 0 && outcome.leftover.empty())
-            outcome.leftover = place.shown;
+            outcome.leftover = std::move(place.shown);
     }
     return outcome;
 }

@@ -140,9 +140,8 @@ SaveOutcome replaceThroughNamedFile(const std::string &target,
     const int closeError = file.close();
     if (outcome.error == 0)
         outcome.error = closeError;
-    if (outcome.error == 0 &&
-        !MoveFileExA(name.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (outcome.error == 0 && !MoveFileExA(name.c_str(), target.c_str(),
+                                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = GetLastError();
         outcome.error = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
                         : error == ERROR_DISK_FULL                                       ? ENOSPC
@@ -186,8 +185,8 @@ int locate(const std::string &path, const struct stat &file, Place &place) {
         if (!S_ISLNK(status.st_mode))
             return sameFile(status, file) ? 0 : ESTALE; // moved while being saved
         std::string link(static_cast<std::size_t>(status.st_size) + 1, '\0');
-        const ssize_t size = readlinkat(place.folder.get(), place.name.c_str(), &link[0],
-                                        link.size());
+        const ssize_t size =
+            readlinkat(place.folder.get(), place.name.c_str(), &link[0], link.size());
         if (size < 0)
             return errno;
         link.resize(static_cast<std::size_t>(size));
@@ -249,8 +248,8 @@ int setAttributes(int fd, const Attributes &attributes) {
             return errno;
     }
     for (const auto &attribute : attributes)
-        if (fsetxattr(fd, attribute.first.c_str(), attribute.second.data(),
-                      attribute.second.size(), 0) != 0)
+        if (fsetxattr(fd, attribute.first.c_str(), attribute.second.data(), attribute.second.size(),
+                      0) != 0)
             return errno;
     return 0;
 }
@@ -422,8 +421,8 @@ int copyBytes(int from, int to, off_t size, std::vector<char> &buffer) {
         if (read <= 0)
             return read == 0 ? EIO : errno; // the file shrank under us
         for (ssize_t done = 0; done < read;) {
-            const ssize_t written = pwrite(to, buffer.data() + done,
-                                           static_cast<std::size_t>(read - done), at + done);
+            const ssize_t written =
+                pwrite(to, buffer.data() + done, static_cast<std::size_t>(read - done), at + done);
             if (written < 0 && errno == EINTR)
                 continue;
             if (written <= 0)
@@ -663,7 +662,6 @@ FileHandle openRegularFile(const char *path, std::vector<char> &buffer, bool &no
     }
     return streamFor(fd, "rb", buffer, error);
 }
-
 
 #ifdef _WIN32
 

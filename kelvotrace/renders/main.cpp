@@ -3,9 +3,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <iterator>
-#include <cstring>
 #include <new>
 
 #include "pause.h"
@@ -38,8 +38,8 @@ const char *raisonMemoire = nullptr;
     }
     for (const Rendu *rendu = enCours; rendu != std::end(rendus); ++rendu) {
         // No allocation here: plain writes of fixed texts.
-        const char *morceaux[] = {"kelvotrace: cannot write ", rendu->nom, ".ppm: ",
-                                  raisonMemoire, "\n"};
+        const char *morceaux[] = {"kelvotrace: cannot write ", rendu->nom, ".ppm: ", raisonMemoire,
+                                  "\n"};
         for (const char *morceau : morceaux) {
             static_cast<void>(std::fwrite(morceau, 1, std::strlen(morceau), stderr));
         }

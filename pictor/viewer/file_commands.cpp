@@ -86,8 +86,9 @@ std::string saveFailureText(const char *path, const WriteResult &result) {
     std::string text = "Impossible d'enregistrer l'image dans le fichier\n" + std::string(path) +
                        "\n\n" + systemReason(result.error);
     if (result.damaged)
-        return text + "\nLe fichier a peut-être été endommagé. Une copie de son ancien contenu "
-                      "est conservée dans\n" +
+        return text +
+               "\nLe fichier a peut-être été endommagé. Une copie de son ancien contenu "
+               "est conservée dans\n" +
                result.leftover;
     text += "\nL'image n'a pas été enregistrée.";
     if (result.error == ENOSPC
@@ -105,8 +106,7 @@ std::string saveFailureText(const char *path, const WriteResult &result) {
 // the user has a file to clear away.
 std::string leftoverText(const char *path, const WriteResult &result) {
     return "L'image a été enregistrée dans le fichier\n" + std::string(path) +
-           "\n\nmais le fichier temporaire suivant n'a pas pu être supprimé :\n" +
-           result.leftover;
+           "\n\nmais le fichier temporaire suivant n'a pas pu être supprimé :\n" + result.leftover;
 }
 
 // A chosen path did not fit the path buffer: names the limit and, as above, what it means for

@@ -99,8 +99,13 @@ int writePieces(int fd, const std::vector<ByteSpan> &pieces) {
 }
 
 // The folder part of path with its separator, empty for a bare name; and the part after it.
+// Only Windows takes a backslash for a separator; elsewhere it may be part of a name.
 std::string folderOf(const std::string &path) {
+#ifdef _WIN32
     const std::size_t slash = path.find_last_of("/\\");
+#else
+    const std::size_t slash = path.rfind('/');
+#endif
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 std::string nameOf(const std::string &path) { return path.substr(folderOf(path).size()); }

@@ -380,10 +380,14 @@ SaveOutcome writeWhole(const Place &place, const Original *original,
         outcome.error = fd.close();
     if (outcome.error == 0)
         outcome.error = moveInto(folder, temporary, place.name, original == nullptr);
-    if (outcome.error == 0)
+    if (outcome.error == 0) {
         flushFolder(folder);
-    else if (named && unlinkat(folder, temporary.c_str(), 0) != 0)
+        // A copy of the old bytes left by a save in place that was killed goes too.
+        if (original != nullptr && removeStale(folder, temporary + "~") != 0)
+            outcome.leftover = std::move(shown) + "~";
+    } else if (named && unlinkat(folder, temporary.c_str(), 0) != 0) {
         outcome.leftover = std::move(shown);
+    }
     return outcome;
 }
 

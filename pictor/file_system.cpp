@@ -340,7 +340,8 @@ SaveOutcome writeWhole(const Place &place, const Original *original,
                        const std::vector<ByteSpan> &pieces) {
     const int folder = place.folder.get();
     const std::string temporary = temporaryName(place.name);
-    std::string shown = folderOf(place.shown) + temporary;
+    const std::string copy = temporary + "~"; // of a save in place, see Backup
+    std::string shown = folderOf(place.shown) + temporary, shownCopy = shown + "~";
     if (const int error = removeStale(folder, temporary))
         return {error, shown};
     SaveOutcome outcome;
@@ -383,8 +384,8 @@ SaveOutcome writeWhole(const Place &place, const Original *original,
     if (outcome.error == 0) {
         flushFolder(folder);
         // A copy of the old bytes left by a save in place that was killed goes too.
-        if (original != nullptr && removeStale(folder, temporary + "~") != 0)
-            outcome.leftover = std::move(shown) + "~";
+        if (original != nullptr && removeStale(folder, copy) != 0)
+            outcome.leftover = std::move(shownCopy);
     } else if (named && unlinkat(folder, temporary.c_str(), 0) != 0) {
         outcome.leftover = std::move(shown);
     }

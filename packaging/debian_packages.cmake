@@ -24,7 +24,8 @@ endforeach()
 add_custom_target(packaging_documents ALL DEPENDS ${compressed})
 
 # install_program(TARGET): the program, stripped of symbols and of the compiler's notes when
-# installing stripped, with its man page, copyright file and changelog.
+# installing stripped, with its man page, and for its .deb its copyright file, changelog and
+# lintian's overrides (pictor's: French words that lintian reads as misspelt English).
 function(install_program target)
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${target})
   set(installed "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${target}")
@@ -41,6 +42,8 @@ function(install_program target)
           COMPONENT ${target} EXCLUDE_FROM_ALL)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz RENAME changelog.Debian.gz
           DESTINATION ${doc} COMPONENT ${target} EXCLUDE_FROM_ALL)
+  install(FILES ${PROJECT_SOURCE_DIR}/debian/${target}.lintian-overrides RENAME ${target}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT ${target} EXCLUDE_FROM_ALL)
 endfunction()
 
 install_program(kelvotrace)
@@ -56,9 +59,6 @@ if(TARGET pictor)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             COMPONENT pictor)
   endforeach()
-  # lintian reads the French "élément" of a message as the misspelt word "ment".
-  install(FILES ${PROJECT_SOURCE_DIR}/debian/pictor.lintian-overrides RENAME pictor
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT pictor EXCLUDE_FROM_ALL)
   list(APPEND CPACK_COMPONENTS_ALL pictor)
 endif()
 

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # The Windows installer as a user meets it, under Wine in a fresh prefix that tests/cross/wine.sh
-# makes: an older installer (built here from the same tree, with one file of its own) is
-# upgraded, which uninstalls it first; the silent install puts the programs and the icon (those
-# of the zip) in place, one Start-menu shortcut with that icon starts pictor's window,
-# Add/Remove Programs lists a name, version, publisher, icon and size; the silent uninstall then
-# removes the programs, the shortcuts and every registry key of the program.
+# makes: installed over an older one (built here, with a file of its own), it removes that first;
+# it puts the zip's files in place, one Start-menu shortcut with pictor's icon starts pictor's
+# window, Add/Remove Programs lists name, version, publisher, icon and size; the silent
+# uninstall then removes the programs, the shortcuts and every registry key of the program.
 # Usage: nsis_wine.sh win32|win64 BUILD_DIR CPACK   (BUILD_DIR: the windows-* tree, packed)
 set -euo pipefail
 arch=$1 build_dir=$2 cpack=$3
@@ -26,9 +25,7 @@ installers=("$build_dir"/kelvotrace-*.exe)
 zip=$(ls "$build_dir"/kelvotrace-*.zip)
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build_dir/CPackConfig.cmake")
 
-# The older version, with a file the newer one no longer ships.
-mkdir -p "$work/old-only"
-echo "shipped by 0.9.0 alone" >"$work/old-only/old-notes.txt"
+mkdir "$work/old-only" && echo "shipped by 0.9.0 alone" >"$work/old-only/old-notes.txt"
 "$cpack" --config "$build_dir/CPackConfig.cmake" -G NSIS -B "$work/old" -D CPACK_PACKAGE_VERSION=0.9.0 \
     -D CPACK_PACKAGE_FILE_NAME=kelvotrace-0.9.0 -D "CPACK_NSIS_DISPLAY_NAME=kelvotrace and pictor 0.9.0" \
     -D "CPACK_INSTALLED_DIRECTORIES=$work/old-only;." >"$work/old.log" 2>&1 ||
@@ -41,10 +38,8 @@ start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Program
 shortcuts() { find "$start_menu" -name '*.lnk' | sort; }
 value() { wine reg query "$1" /v "$2" | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p"; }
 # Every registry line that names the program, under the machine's and the user's software.
-traces() {
-    for root in 'HKLM\Software' 'HKCU\Software'; do wine reg query "$root" /s 2>/dev/null; done |
-        tr -d '\r' | grep -i 'kelvotrace' || true
-}
+traces() { wine reg query 'HKLM\Software' /s; wine reg query 'HKCU\Software' /s; } 2>/dev/null |
+    tr -d '\r' | grep -i 'kelvotrace' || true
 
 # Wine's desktop process keeps the display it started with: every step gets the same one.
 mkfifo "$work/display"
@@ -54,13 +49,10 @@ read -r -t 10 number <"$work/display" || fail "Xvfb did not start"
 export DISPLAY=:$number
 wineserver -w
 entries >"$work/before"
-[ -z "$(traces)" ] || fail "the fresh prefix already names the program: $(traces)"
 wine "$work/old/kelvotrace-0.9.0.exe" /S
 wineserver -w
-old_entry=$(entries | comm -13 "$work/before" -)
-[ -n "$old_entry" ] || fail "the older installer made no uninstall entry"
-old_folder=$(dirname "$(winepath -u "$(value "$old_entry" UninstallString | tr -d '"')")")
-[ -f "$old_folder/old-notes.txt" ] || fail "the older installer did not install its own file"
+old=$(winepath -u "$(value "$(entries | comm -13 "$work/before" -)" UninstallString | tr -d '"')")
+[ -f "$(dirname "$old")/old-notes.txt" ] || fail "the older installer did not install its own file"
 
 wine "${installers[0]}" /S
 wineserver -w

@@ -4,14 +4,9 @@
 # it puts the zip's files in place, one Start-menu shortcut with pictor's icon starts pictor's
 # window, Add/Remove Programs lists name, version, publisher, icon and size; the silent
 # uninstall then removes the programs, the shortcuts and every registry key of the program.
-# Usage: nsis_wine.sh win32|win64 BUILD_DIR CPACK   (BUILD_DIR: the windows-* tree, packed)
+# Usage: wine.sh win32|win64 nsis_wine.sh BUILD_DIR CPACK   (BUILD_DIR: the windows-* tree, packed)
 set -euo pipefail
-arch=$1 build_dir=$2 cpack=$3
-if [ -z "${KELVO_WINE_PREFIX:-}" ]; then
-    [ "$arch" = win64 ] || [ -e /usr/lib/wine/wine ] ||
-        { echo "skipped: missing 32-bit Wine (Debian package wine32:i386)"; exit 77; }
-    KELVO_WINE_PREFIX=1 exec bash "$(dirname "$0")/../cross/wine.sh" "$arch" bash "$0" "$@"
-fi
+build_dir=$1 cpack=$2
 work=$(mktemp -d) pids=()
 cleanup() {
     wineserver -k 2>/dev/null || true

@@ -2,16 +2,20 @@
 # renderer installs on a server without the viewer's toolkit.
 #   kelvotrace  the renderer and its man page
 #   pictor      the viewer, its man page, desktop entry, hicolor icons and AppStream metadata
-# Each carries its copyright file and a changelog under share/doc/<package>.
+# Each .deb carries its copyright file and Debian changelog under share/doc/<package>; those and
+# lintian's overrides are Debian's own, so a plain install (or a distribution's packaging, which
+# installs them itself from debian/) leaves them out: they belong to components installed only
+# when asked for by name, as CPack does for each package.
 
 # Debian wants man pages and changelogs compressed with gzip -9n (no name, no time stamp, so
 # the same sources give the same bytes).
 set(compressed)
-foreach(file debian/changelog kelvotrace.1 pictor.1)
+foreach(file ${PROJECT_SOURCE_DIR}/debian/changelog ${CMAKE_CURRENT_SOURCE_DIR}/kelvotrace.1
+             ${CMAKE_CURRENT_SOURCE_DIR}/pictor.1)
   get_filename_component(name ${file} NAME)
   add_custom_command(
     OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz
-    COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_CURRENT_SOURCE_DIR}/${file} ${name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${file} ${name}
     COMMAND gzip -9nf ${name}
     DEPENDS ${file}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
@@ -20,7 +24,8 @@ endforeach()
 add_custom_target(packaging_documents ALL DEPENDS ${compressed})
 
 # install_program(TARGET): the program, stripped of symbols and of the compiler's notes when
-# installing stripped, with its man page, copyright file and changelog.
+# installing stripped, with its man page, and for its .deb its copyright file, changelog and
+# lintian's overrides (pictor's: French words that lintian reads as misspelt English).
 function(install_program target)
   install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${target})
   set(installed "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${target}")
@@ -33,8 +38,12 @@ function(install_program target)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}.1.gz
           DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT ${target})
   set(doc ${CMAKE_INSTALL_DATAROOTDIR}/doc/${target})
-  install(FILES debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
-          DESTINATION ${doc} COMPONENT ${target})
+  install(FILES ${PROJECT_SOURCE_DIR}/debian/copyright DESTINATION ${doc}
+          COMPONENT ${target} EXCLUDE_FROM_ALL)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz RENAME changelog.Debian.gz
+          DESTINATION ${doc} COMPONENT ${target} EXCLUDE_FROM_ALL)
+  install(FILES ${PROJECT_SOURCE_DIR}/debian/${target}.lintian-overrides RENAME ${target}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT ${target} EXCLUDE_FROM_ALL)
 endfunction()
 
 install_program(kelvotrace)
@@ -50,15 +59,15 @@ if(TARGET pictor)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             COMPONENT pictor)
   endforeach()
-  # lintian reads the French "élément" of a message as the misspelt word "ment".
-  install(FILES debian/pictor.lintian-overrides RENAME pictor
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT pictor)
   list(APPEND CPACK_COMPONENTS_ALL pictor)
 endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The Debian revision, as the newest entry of debian/changelog gives it (1.0.0-1).
+file(STRINGS ${PROJECT_SOURCE_DIR}/debian/changelog revision REGEX "^kelvotrace " LIMIT_COUNT 1)
+string(REGEX REPLACE "^kelvotrace \\([^-]*-([0-9]+)\\).*" "\\1" CPACK_DEBIAN_PACKAGE_RELEASE "${revision}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)   # Depends from the libraries each program links
 set(CPACK_DEBIAN_KELVOTRACE_PACKAGE_NAME kelvotrace)

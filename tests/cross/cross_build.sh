@@ -106,6 +106,9 @@ check_exe "$build_dir/pictor/pictor.exe" "Windows GUI" user32.dll gdi32.dll comd
 exe=$build_dir/pictor/pictor.exe
 resources=$("$arch-w64-mingw32-windres" -i "$exe" -O rc)
 grep -q '^LANGUAGE 12, 1$' <<<"$resources" || { echo "no French menu in $exe" >&2; status=1; }
+# That menu is its one resource: the icon is a file beside it (pictor.ico), not a resource.
+[ "$(grep '^/\* Type:' <<<"$resources")" = '/* Type: menu' ] ||
+    { echo "$exe holds other resources than its menu:" $(grep '^/\* Type:' <<<"$resources") >&2; status=1; }
 if [ -n "$menu_listing" ]; then
     diff -u <("$menu_listing") <(sed -n '/^[0-9]* MENU$/,/^END$/p' <<<"$resources") >&2 ||
         { echo "the menu of $exe differs from the Linux layer's table" >&2; status=1; }
@@ -114,18 +117,17 @@ else
 fi
 
 # --- The zip a Windows user gets: one folder named after the package and the architecture
-# (kelvotrace-VERSION-win32 or -win64) holding both programs and README.txt.
+# (kelvotrace-VERSION-win32 or -win64) holding both programs, pictor's icon, README and licence.
 rm -f "$build_dir"/kelvotrace-*.zip
-# Stripping stamps each program with the time unless given one: the last commit's, so that zip and
-# installer hold the same bytes.
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$source_dir" log -1 --format=%ct 2>/dev/null || echo 0)}
+# Stripping stamps each program with the time unless given one: cpack gives the last commit's
+# (packaging/reproducible.cmake.in), so that zip and installer hold the same bytes.
 (cd "$build_dir" && cpack -G ZIP) >"$build_dir.cpack.log" 2>&1 || { cat "$build_dir.cpack.log"; exit 1; }
 case $arch in i686) system=win32 ;; x86_64) system=win64 ;; esac
 zips=("$build_dir"/kelvotrace-*-"$system".zip)
 zip=${zips[0]} folder=$(basename "${zips[0]}" .zip)
 [ ${#zips[@]} -eq 1 ] && [ -f "$zip" ] || { echo "no kelvotrace-*-$system.zip in $build_dir" >&2; exit 1; }
 entries=$(unzip -Z1 "$zip" | sort)
-expected=$(printf "$folder/%s\n" LICENSE.txt README.txt kelvotrace.exe pictor.exe)
+expected=$(printf "$folder/%s\n" LICENSE.txt README.txt kelvotrace.exe pictor.exe pictor.ico | sort)
 [ "$entries" = "$expected" ] || { echo "$zip holds:" $entries >&2; status=1; }
 # Notepad wants CRLF; the programs in it are for this machine.
 [ "$(unzip -p "$zip" "$folder/README.txt" | grep -vc $'\r$')" = 0 ] ||

@@ -25,7 +25,7 @@ cleanup() {
 trap cleanup EXIT
 # Waits for any other apt or dpkg user instead of failing on its lock; speaks only on failure.
 apt_get() {
-    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=120 -y -qq "$@" \
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=300 -y -qq "$@" \
         >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; return 1; }
 }
 fail() { echo "$*" >&2; exit 1; }
@@ -41,7 +41,7 @@ for deb in "${debs[@]}"; do
     # The renderer's package goes on servers: no toolkit. The viewer's needs GTK.
     case $(dpkg-deb -c "$deb") in
         *' ./usr/bin/pictor'*) libraries='libc6 libstdc++6 libgtk-3-0' viewer_deb=$deb ;;
-        *) libraries='libc6'   # its C++ runtime is linked in
+        *) libraries='libc6 libstdc++6'   # the system's C++ runtime, for its security fixes
            ! grep -q 'libgtk' <<<"$depends" || fail "$deb depends on a toolkit" ;;
     esac
     for library in $libraries; do

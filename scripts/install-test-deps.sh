@@ -23,7 +23,7 @@ cross="gcc-12-multilib g++-12-multilib qemu-user googletest g++-aarch64-linux-gn
     g++-s390x-linux-gnu g++-powerpc64le-linux-gnu g++-riscv64-linux-gnu g++-arm-linux-gnueabihf"
 ports=""
 # The .debs built and checked, the source package, the software-centre entry, the man pages.
-packaging="dpkg-dev debhelper file desktop-file-utils lintian appstream appstream-compose
+packaging="git dpkg-dev debhelper file desktop-file-utils lintian appstream appstream-compose
     appstream-util mandoc"
 # Saves that keep ACLs and attributes, on file systems the fault tests make themselves.
 faults="acl attr e2fsprogs btrfs-progs libcap2-bin util-linux mount"

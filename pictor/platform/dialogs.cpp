@@ -79,20 +79,46 @@ void showMessage(GtkWindow *parent, GtkMessageType type, const char *text, const
                                            GTK_BUTTONS_OK, "%s", shownText.get()));
     const GText shownCaption(g_utf8_make_valid(caption, -1));
     gtk_window_set_title(GTK_WINDOW(box.widget()), shownCaption.get());
+    // A screen reader announces the box by its caption, as on Windows; GTK would name it by its
+    // type ("Information").
+    atk_object_set_name(gtk_widget_get_accessible(box.widget()), shownCaption.get());
     box.run();
 }
 
-// Win32's filters ignore case: "*.ppm" also lists "TESTLAMP.PPM".
-void addCaselessPattern(GtkFileFilter *filter, const std::string &pattern) {
-    std::string caseless;
-    for (const char c : pattern) {
-        const char lower = g_ascii_tolower(c), upper = g_ascii_toupper(c);
-        if (lower != upper)
-            caseless += std::string("[") + lower + upper + "]";
-        else
-            caseless += c;
+// A file is listed when its name as stored matches the filter, whatever its encoding. GTK's own
+// patterns are matched against the name it shows, which for a name that is not valid UTF-8
+// (a Latin-1 "caf\xe9.ppm") is another: "caf\xef\xbf\xbd.ppm (invalid encoding)".
+gboolean filterListsFile(const GtkFileFilterInfo *file, gpointer patterns) {
+    if (file->filename == nullptr)
+        return FALSE; // no local file: the viewer could not open it
+    const char *slash = std::strrchr(file->filename, '/');
+    return filterMatches(*static_cast<const std::string *>(patterns),
+                         slash != nullptr ? slash + 1 : file->filename);
+}
+
+void addFilterPatterns(GtkFileFilter *filter, const std::string &patterns) {
+    gtk_file_filter_add_custom(
+        filter, GTK_FILE_FILTER_FILENAME, filterListsFile, new std::string(patterns),
+        [](gpointer data) { delete static_cast<std::string *>(data); });
+}
+
+// One pattern against a name from its first bytes on: "*" stands for any run of bytes, "?" for
+// one byte, and letters match either case.
+bool patternMatches(const char *pattern, const char *name) {
+    for (; *pattern != '\0'; ++pattern, ++name) {
+        if (*pattern == '*') {
+            for (const char *rest = name;; ++rest) {
+                if (patternMatches(pattern + 1, rest))
+                    return true;
+                if (*rest == '\0')
+                    return false;
+            }
+        }
+        if (*name == '\0' ||
+            (*pattern != '?' && g_ascii_tolower(*pattern) != g_ascii_tolower(*name)))
+            return false;
     }
-    gtk_file_filter_add_pattern(filter, caseless.c_str());
+    return *name == '\0';
 }
 
 // With OFN_FILEMUSTEXIST the dialog itself refuses a name that names no file, and stays open.
@@ -126,7 +152,7 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
     for (const FileFilter &filter : request.filters) {
         GtkFileFilter *gtkFilter = gtk_file_filter_new();
         gtk_file_filter_set_name(gtkFilter, filter.name.c_str());
-        addCaselessPattern(gtkFilter, filter.pattern);
+        addFilterPatterns(gtkFilter, filter.pattern);
         gtk_file_chooser_add_filter(files, gtkFilter);
     }
 
@@ -159,6 +185,21 @@ GtkMessageType messageType(UINT type) {
 }
 
 } // namespace
+
+bool filterMatches(const std::string &patterns, const char *name) {
+    for (std::size_t start = 0; start <= patterns.size();) {
+        std::size_t end = patterns.find(';', start);
+        if (end == std::string::npos)
+            end = patterns.size();
+        std::string pattern = patterns.substr(start, end - start);
+        if (pattern == "*.*")
+            pattern = "*"; // as on Windows, also the names without a dot
+        if (!pattern.empty() && patternMatches(pattern.c_str(), name))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
 
 bool dialogSizeAccepted(DWORD structSize) {
     return structSize == sizeof(OPENFILENAMEA) || structSize == OPENFILENAME_SIZE_VERSION_400A;

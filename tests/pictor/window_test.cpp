@@ -1,8 +1,12 @@
 // Window class registration as Win32 checks it, the structure sizes of the Windows ABI, the
-// background colour, and the order in which the thread's queue hands out messages.
+// background colour, the order in which the thread's queue hands out messages, the key messages,
+// and menus loaded from resources compiled from menus.rc.
 #include "window.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
 
 namespace {
 
@@ -153,6 +157,97 @@ TEST(MessageQueue, ForgottenWindowLosesItsMessagesAndPaint) {
     ASSERT_TRUE(queue.take(message, PM_REMOVE));
     EXPECT_EQ(message.hwnd, windowB());
     EXPECT_FALSE(queue.take(message, PM_REMOVE));
+}
+
+// A menu as one line: items apart by "|", a popup's own in braces, a command after ";".
+std::string listed(HMENU menu) {
+    std::string out;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[64];
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        out += i > 0 ? "|" : "";
+        if (HMENU popup = GetSubMenu(menu, i))
+            out += std::string(text) + "{" + listed(popup) + "}";
+        else if (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR)
+            out += "-";
+        else
+            out += std::string(text) + ";" + std::to_string(GetMenuItemID(menu, i));
+    }
+    return out;
+}
+
+TEST(Menu, LoadedFromTheModulesResourcesByIdentifier) {
+    const struct {
+        WORD id;
+        const char *menu; // null: no such menu
+    } cases[] = {
+        {201, "\xc3\x89" "dition{Copier \"tout\";7|-|Zoom{50 %;40006}}|\xe2\x82\xac seul;65535"},
+        {202, "\xf0\x9d\x84\x9e;1"}, // beyond 16 bits: a surrogate pair in the template
+        {203, nullptr},
+    };
+    for (const auto &c : cases) {
+        const HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(c.id));
+        ASSERT_EQ(menu != nullptr, c.menu != nullptr) << c.id;
+        if (menu != nullptr) {
+            EXPECT_EQ(listed(menu), c.menu) << c.id;
+        }
+        DestroyMenu(menu);
+    }
+    EXPECT_EQ(LoadMenuA(nullptr, MAKEINTRESOURCEA(201)), nullptr); // not the program's module
+    EXPECT_EQ(LoadMenuA(GetModuleHandleA(nullptr), "MENU_201"), nullptr); // named, not numbered
+}
+
+TEST(Menu, TemplateCutShortOrOfAnotherVersionIsRefused) {
+    // One popup "P" holding the item "Q", 9: header, popup (flags, text), item (flags, id, text).
+    const char16_t whole[] = {0, 0, MF_POPUP | MF_END, u'P', 0, MF_END, 9, u'Q', 0};
+    for (std::size_t size = 0; size < sizeof whole; size += 2)
+        EXPECT_EQ(readMenuTemplate(whole, size), nullptr) << size << " bytes";
+    const HMENU menu = readMenuTemplate(whole, sizeof whole);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(listed(menu), "P{Q;9}");
+    DestroyMenu(menu);
+    char16_t extended[sizeof whole / 2];
+    std::memcpy(extended, whole, sizeof whole);
+    extended[0] = 1; // MENUEX
+    EXPECT_EQ(readMenuTemplate(extended, sizeof extended), nullptr);
+    const char16_t lone[] = {0, 0, MF_END, 9, 0xDC00, 0}; // a low surrogate alone
+    EXPECT_EQ(readMenuTemplate(lone, sizeof lone), nullptr);
+}
+
+TEST(KeyMessage, AltAndF10AreSystemKeysWithWin32sFlags) {
+    const struct {
+        GdkEventType type;
+        guint keyval;
+        guint state;
+        bool wasDown;
+        UINT message;
+        WPARAM key;
+        LPARAM lParam; // repeat count 1, scan code 0x38 (Alt), 0x44 (F10), 0x1E (A)
+    } cases[] = {
+        {GDK_KEY_PRESS, GDK_KEY_Alt_L, 0, false, WM_SYSKEYDOWN, VK_MENU, 0x20380001},
+        {GDK_KEY_PRESS, GDK_KEY_Alt_L, GDK_MOD1_MASK, true, WM_SYSKEYDOWN, VK_MENU, 0x60380001},
+        {GDK_KEY_RELEASE, GDK_KEY_Alt_L, GDK_MOD1_MASK, true, WM_SYSKEYUP, VK_MENU,
+         static_cast<LPARAM>(0xE0380001u)},
+        {GDK_KEY_PRESS, GDK_KEY_a, GDK_MOD1_MASK, false, WM_SYSKEYDOWN, 'A', 0x201E0001},
+        {GDK_KEY_PRESS, GDK_KEY_a, GDK_SHIFT_MASK, false, WM_KEYDOWN, 'A', 0x001E0001},
+        {GDK_KEY_RELEASE, GDK_KEY_a, 0, true, WM_KEYUP, 'A', static_cast<LPARAM>(0xC01E0001u)},
+        {GDK_KEY_PRESS, GDK_KEY_F10, 0, false, WM_SYSKEYDOWN, VK_F10, 0x00440001},
+        {GDK_KEY_PRESS, GDK_KEY_eacute, 0, false, WM_KEYDOWN, 0xFF, 0x001E0001},
+    };
+    const guint16 scanCodes[] = {0x38 + 8, 0x38 + 8, 0x38 + 8, 0x1E + 8, 0x1E + 8, 0x1E + 8,
+                                 0x44 + 8, 0x1E + 8};
+    for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        GdkEventKey key{};
+        key.type = cases[i].type;
+        key.keyval = cases[i].keyval;
+        key.state = cases[i].state;
+        key.hardware_keycode = scanCodes[i];
+        const MSG message = keyMessage(windowA(), key, cases[i].wasDown);
+        EXPECT_EQ(message.hwnd, windowA()) << i;
+        EXPECT_EQ(message.message, cases[i].message) << i;
+        EXPECT_EQ(message.wParam, cases[i].key) << i;
+        EXPECT_EQ(message.lParam, cases[i].lParam) << std::hex << message.lParam << " case " << i;
+    }
 }
 
 } // namespace

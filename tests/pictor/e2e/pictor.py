@@ -69,8 +69,10 @@ class Pictor:
         """The path as the program's file dialog returns it, in the program's code page."""
         return path.encode()
 
-    def pick(self, item):  # "Ouvrir", "Enregistrer sous", "Quitter", "About"
-        self.desktop.press_menu_keys(self, self.MENU[item], item)
+    def pick(self, item, lone_alt=False):  # "Ouvrir", "Enregistrer sous", "Quitter", "About"
+        """Picks a menu item by keyboard: the menu bar opened with F10, or with Alt alone."""
+        keys = self.MENU[item]
+        self.desktop.press_menu_keys(self, ["alt"] + keys[1:] if lone_alt else keys, item)
 
     def press(self, window, *keys):
         self.desktop.focus(self, window)

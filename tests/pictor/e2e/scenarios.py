@@ -80,7 +80,9 @@ def session(args, workdir):
         pictor.wait_for_background()
         pictor.close_button(pictor.window)
         pictor.exits_with_0("close button")
-    if not args.wine and args.wm != "weston":  # on Wayland GTK's accessibility complains
+    if args.wm == "weston":
+        print("accessibility check left out on Wayland: GTK's bridge prints warnings there")
+    elif not args.wine:
         read_by_screen_reader(args, workdir)
 
 

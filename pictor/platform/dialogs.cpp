@@ -104,9 +104,9 @@ gboolean filterListsFile(const GtkFileFilterInfo *file, gpointer patterns) {
 }
 
 void addFilterPatterns(GtkFileFilter *filter, const std::string &patterns) {
-    gtk_file_filter_add_custom(
-        filter, GTK_FILE_FILTER_FILENAME, filterListsFile, new std::string(patterns),
-        [](gpointer data) { delete static_cast<std::string *>(data); });
+    gtk_file_filter_add_custom(filter, GTK_FILE_FILTER_FILENAME, filterListsFile,
+                               new std::string(patterns),
+                               [](gpointer data) { delete static_cast<std::string *>(data); });
 }
 
 // One pattern against a name from its first bytes on: "*" stands for any run of bytes, "?" for

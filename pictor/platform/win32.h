@@ -79,7 +79,7 @@ struct RECT {
 #define WM_SYSCOMMAND 0x0112
 
 // Keys (virtual key codes) and system commands.
-#define VK_MENU 0x12   // Alt
+#define VK_MENU 0x12 // Alt
 #define VK_F10 0x79
 #define SC_KEYMENU 0xF100 // the menu bar in keyboard mode
 

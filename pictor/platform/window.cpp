@@ -155,18 +155,19 @@ gboolean onFocusOut(GtkWidget *, GdkEvent *, gpointer window) {
 WPARAM virtualKey(guint keyval) {
     if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z)
         return keyval - GDK_KEY_a + 'A';
-    if ((keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) || (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9))
+    if ((keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) ||
+        (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9))
         return keyval;
     if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24)
         return keyval - GDK_KEY_F1 + 0x70; // VK_F1
     static const struct {
         guint keyval;
         WPARAM key;
-    } keys[] = {{GDK_KEY_Alt_L, VK_MENU},   {GDK_KEY_Alt_R, VK_MENU},     {GDK_KEY_BackSpace, 0x08},
-                {GDK_KEY_Tab, 0x09},        {GDK_KEY_Return, 0x0D},       {GDK_KEY_Shift_L, 0x10},
-                {GDK_KEY_Shift_R, 0x10},    {GDK_KEY_Control_L, 0x11},    {GDK_KEY_Control_R, 0x11},
-                {GDK_KEY_Escape, 0x1B},     {GDK_KEY_space, 0x20},        {GDK_KEY_Left, 0x25},
-                {GDK_KEY_Up, 0x26},         {GDK_KEY_Right, 0x27},        {GDK_KEY_Down, 0x28},
+    } keys[] = {{GDK_KEY_Alt_L, VK_MENU}, {GDK_KEY_Alt_R, VK_MENU},  {GDK_KEY_BackSpace, 0x08},
+                {GDK_KEY_Tab, 0x09},      {GDK_KEY_Return, 0x0D},    {GDK_KEY_Shift_L, 0x10},
+                {GDK_KEY_Shift_R, 0x10},  {GDK_KEY_Control_L, 0x11}, {GDK_KEY_Control_R, 0x11},
+                {GDK_KEY_Escape, 0x1B},   {GDK_KEY_space, 0x20},     {GDK_KEY_Left, 0x25},
+                {GDK_KEY_Up, 0x26},       {GDK_KEY_Right, 0x27},     {GDK_KEY_Down, 0x28},
                 {GDK_KEY_Delete, 0x2E}};
     for (const auto &k : keys)
         if (k.keyval == keyval)
@@ -185,8 +186,8 @@ MSG keyMessage(HWND window, const GdkEventKey &key, bool wasDown) {
     const UINT message = system ? (up ? WM_SYSKEYUP : WM_SYSKEYDOWN) : (up ? WM_KEYUP : WM_KEYDOWN);
     // On X and Wayland a key code is the PC scan code plus 8.
     const auto scanCode = static_cast<LPARAM>((key.hardware_keycode - 8) & 0xFF);
-    const LPARAM lParam = 1 | scanCode << 16 | LPARAM{altDown} << 29 | LPARAM{wasDown || up} << 30 |
-                          LPARAM{up} << 31;
+    const LPARAM lParam =
+        1 | scanCode << 16 | LPARAM{altDown} << 29 | LPARAM{wasDown || up} << 30 | LPARAM{up} << 31;
     return MSG{window, message, virtualKeyCode, lParam, key.time, POINT{0, 0}};
 }
 

@@ -76,7 +76,7 @@ struct HWND__ {
     bool altAlone = false;
     GdkEvent *lastKey = nullptr;
     std::vector<guint16> keysDown; // hardware key codes, to tell a key's repeats
-    HDC__ surface;             // what the client area shows
+    HDC__ surface;                 // what the client area shows
     bool eraseBeforePaint = true;
     // The outer size asked for, frame included.
     int outerWidth = 0;

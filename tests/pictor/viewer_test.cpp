@@ -280,10 +280,11 @@ TEST_F(Viewer, PathTooLongForTheBufferIsToldInBytes) {
                   "L'image n'a pas été enregistrée."}};
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(fake().boxes[i].caption, boxes[i].caption);
-        EXPECT_EQ(fake().boxes[i].text, std::string(boxes[i].first) +
-                                            "\n\nSon chemin est trop long : il doit tenir en 255 "
-                                            "octets ; une lettre accentuée peut en prendre deux.\n" +
-                                            boxes[i].last);
+        EXPECT_EQ(fake().boxes[i].text,
+                  std::string(boxes[i].first) +
+                      "\n\nSon chemin est trop long : il doit tenir en 255 "
+                      "octets ; une lettre accentuée peut en prendre deux.\n" +
+                      boxes[i].last);
     }
     EXPECT_EQ(picture.width, 0);
 }

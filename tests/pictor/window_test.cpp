@@ -218,36 +218,34 @@ TEST(Menu, TemplateCutShortOrOfAnotherVersionIsRefused) {
 TEST(KeyMessage, AltAndF10AreSystemKeysWithWin32sFlags) {
     const struct {
         GdkEventType type;
-        guint keyval;
-        guint state;
+        guint keyval, state;
+        guint16 keycode; // the scan code plus 8: Alt 0x38, A 0x1E, F10 0x44
         bool wasDown;
         UINT message;
         WPARAM key;
-        LPARAM lParam; // repeat count 1, scan code 0x38 (Alt), 0x44 (F10), 0x1E (A)
+        unsigned long lParam; // repeat count, scan code, Alt down, previous state, transition
     } cases[] = {
-        {GDK_KEY_PRESS, GDK_KEY_Alt_L, 0, false, WM_SYSKEYDOWN, VK_MENU, 0x20380001},
-        {GDK_KEY_PRESS, GDK_KEY_Alt_L, GDK_MOD1_MASK, true, WM_SYSKEYDOWN, VK_MENU, 0x60380001},
-        {GDK_KEY_RELEASE, GDK_KEY_Alt_L, GDK_MOD1_MASK, true, WM_SYSKEYUP, VK_MENU,
-         static_cast<LPARAM>(0xE0380001u)},
-        {GDK_KEY_PRESS, GDK_KEY_a, GDK_MOD1_MASK, false, WM_SYSKEYDOWN, 'A', 0x201E0001},
-        {GDK_KEY_PRESS, GDK_KEY_a, GDK_SHIFT_MASK, false, WM_KEYDOWN, 'A', 0x001E0001},
-        {GDK_KEY_RELEASE, GDK_KEY_a, 0, true, WM_KEYUP, 'A', static_cast<LPARAM>(0xC01E0001u)},
-        {GDK_KEY_PRESS, GDK_KEY_F10, 0, false, WM_SYSKEYDOWN, VK_F10, 0x00440001},
-        {GDK_KEY_PRESS, GDK_KEY_eacute, 0, false, WM_KEYDOWN, 0xFF, 0x001E0001},
+        {GDK_KEY_PRESS, GDK_KEY_Alt_L, 0, 0x40, false, WM_SYSKEYDOWN, VK_MENU, 0x20380001},
+        {GDK_KEY_PRESS, GDK_KEY_Alt_L, GDK_MOD1_MASK, 0x40, true, WM_SYSKEYDOWN, VK_MENU,
+         0x60380001},
+        {GDK_KEY_RELEASE, GDK_KEY_Alt_L, GDK_MOD1_MASK, 0x40, true, WM_SYSKEYUP, VK_MENU,
+         0xE0380001},
+        {GDK_KEY_PRESS, GDK_KEY_a, GDK_MOD1_MASK, 0x26, false, WM_SYSKEYDOWN, 'A', 0x201E0001},
+        {GDK_KEY_RELEASE, GDK_KEY_a, GDK_SHIFT_MASK, 0x26, true, WM_KEYUP, 'A', 0xC01E0001},
+        {GDK_KEY_PRESS, GDK_KEY_F10, 0, 0x4C, false, WM_SYSKEYDOWN, VK_F10, 0x00440001},
+        {GDK_KEY_PRESS, GDK_KEY_eacute, 0, 0x26, false, WM_KEYDOWN, 0xFF, 0x001E0001},
     };
-    const guint16 scanCodes[] = {0x38 + 8, 0x38 + 8, 0x38 + 8, 0x1E + 8,
-                                 0x1E + 8, 0x1E + 8, 0x44 + 8, 0x1E + 8};
-    for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    for (const auto &c : cases) {
         GdkEventKey key{};
-        key.type = cases[i].type;
-        key.keyval = cases[i].keyval;
-        key.state = cases[i].state;
-        key.hardware_keycode = scanCodes[i];
-        const MSG message = keyMessage(windowA(), key, cases[i].wasDown);
-        EXPECT_EQ(message.hwnd, windowA()) << i;
-        EXPECT_EQ(message.message, cases[i].message) << i;
-        EXPECT_EQ(message.wParam, cases[i].key) << i;
-        EXPECT_EQ(message.lParam, cases[i].lParam) << std::hex << message.lParam << " case " << i;
+        key.type = c.type;
+        key.keyval = c.keyval;
+        key.state = c.state;
+        key.hardware_keycode = c.keycode;
+        const MSG message = keyMessage(windowA(), key, c.wasDown);
+        EXPECT_EQ(message.hwnd, windowA());
+        EXPECT_EQ(message.message, c.message) << c.keyval;
+        EXPECT_EQ(message.wParam, c.key) << c.keyval;
+        EXPECT_EQ(message.lParam, static_cast<LPARAM>(c.lParam)) << std::hex << message.lParam;
     }
 }
 

@@ -107,14 +107,14 @@ def latin_name(pictor, workdir):
 
 def read_by_screen_reader(args, workdir):
     """The menu reached by name and the About box named by its caption, through AT-SPI."""
-    missing = [why for absent, why in (
-        (shutil.which("dbus-run-session") is None, "dbus-run-session (Debian package dbus)"),
-        (not os.path.exists("/usr/libexec/at-spi-bus-launcher"), "the accessibility bus "
-         "(at-spi2-core)"),
-        (subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"], stderr=subprocess.DEVNULL)
-         .returncode != 0, "pyatspi for /usr/bin/python3 (python3-pyatspi)")) if absent]
+    missing = [why for why, there in (
+        ("dbus-run-session (package dbus)", shutil.which("dbus-run-session")),
+        ("the bus (at-spi2-core)", os.path.exists("/usr/libexec/at-spi-bus-launcher")),
+        ("pyatspi (python3-pyatspi)", subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"],
+                                                     stderr=subprocess.DEVNULL).returncode == 0))
+        if not there]
     if missing:
-        print("accessibility check skipped: %s missing" % ", ".join(missing))
+        print("accessibility check skipped: missing %s" % ", ".join(missing))
         return
     script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "accessible.py")
     env = dict(os.environ, DISPLAY=args.desktop.display, XDG_DATA_HOME=workdir,

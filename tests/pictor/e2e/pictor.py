@@ -93,7 +93,7 @@ class Pictor:
 
     def choose_file(self, title, path, replace=False):
         """Types a path into the file chooser titled title and confirms it; with replace, also
-        confirms replacing the existing file."""
+        confirms replacing the existing file, and says whether that was asked."""
         dialog, known = self.type_path(title, path)
         # Should the completion still take the key, press it again while the chooser shows no
         # answer, after waiting longer than an answer takes.
@@ -109,7 +109,7 @@ class Pictor:
                     replace = False
                 if dialog not in self.windows(title):
                     time.sleep(0.3)  # one paint cycle of the window behind
-                    return
+                    return not replace
                 time.sleep(0.05)
         check(False, "the chooser did not take %s" % path)
 

@@ -98,7 +98,8 @@ def latin_name(pictor, workdir):
     pictor.open(folder + "/")
     print("caf\\xe9.ppm: %d visible pixels exact" % pictor.shows(latin))
     pictor.pick("Enregistrer sous")
-    pictor.choose_file(SAVE_TITLE, folder + "/", replace=True)
+    check(pictor.choose_file(SAVE_TITLE, folder + "/", replace=True),
+          "Enregistrer sous replaced caf\\xe9.ppm without asking")
     comment = read_file(latin).split(b"\n", 2)[1]
     check(comment == b"# " + latin + " image transformée".encode("cp1252"),
           "the comment line saved over caf\\xe9.ppm is %r" % comment)

@@ -1,4 +1,5 @@
 import os
+import re
 import resource
 import subprocess
 import time
@@ -11,7 +12,13 @@ SUPPRESSIONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "v
 # ctrl+L, under Xvfb and on Wayland in weston.
 KNOWN_GTK_COMPLAINT = ("gtk_widget_event: assertion 'WIDGET_REALIZED_FOR_EVENT (widget, event)'"
                        " failed")
-GTK_COMPLAINTS = []  # the Gtk-CRITICAL and Gtk-WARNING lines pictor printed
+GTK_COMPLAINTS = []  # the critical and warning lines of GTK, GDK, GLib and ATK pictor printed
+
+
+def note_gtk_complaints(text):
+    GTK_COMPLAINTS.extend(line for line in text.splitlines()
+                          if re.search(r"\b(Gtk|Gdk|GLib[-\w]*|Atk)-(CRITICAL|WARNING) \*\*", line)
+                          and not line.endswith(KNOWN_GTK_COMPLAINT))
 
 
 class Pictor:
@@ -251,9 +258,7 @@ class Pictor:
         self.stderr.close()
         if text.strip():
             print("pictor's stderr:\n" + text)
-        GTK_COMPLAINTS.extend(line for line in text.splitlines()
-                              if ("Gtk-CRITICAL" in line or "Gtk-WARNING" in line)
-                              and not line.endswith(KNOWN_GTK_COMPLAINT))
+        note_gtk_complaints(text)
         if self.valgrind_log and os.path.exists(self.valgrind_log):
             with open(self.valgrind_log) as f:
                 log = f.read()

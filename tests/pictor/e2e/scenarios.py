@@ -6,7 +6,7 @@ import subprocess
 import time
 
 from common import OPEN_TITLE, SAVE_TITLE, check, poll, read_file, write_file
-from pictor import GTK_COMPLAINTS
+from pictor import note_gtk_complaints
 
 
 def rendered_pictures(args, workdir):
@@ -127,8 +127,7 @@ def read_by_screen_reader(args, workdir):
                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     output = done.stdout.decode("utf-8", "replace")
     print(output.rstrip())
-    GTK_COMPLAINTS.extend(line for line in output.splitlines()
-                          if "Gtk-CRITICAL" in line or "Gtk-WARNING" in line)
+    note_gtk_complaints(output)
     check(done.returncode == 0, "the accessibility check ended with %d" % done.returncode)
 
 

@@ -128,8 +128,8 @@ bool patternMatches(const char *pattern, const char *name) {
     return *name == '\0';
 }
 
-// The name of the one file of folder that GIO shows as shown while its own name is not valid
-// UTF-8, or empty when there is none or more than one.
+// The name, not valid UTF-8, of the one file in folder whose display name is shown; empty when
+// there is none, or several.
 std::string nameShownAs(GFile *folder, const char *shown) {
     GFileEnumerator *children = g_file_enumerate_children(
         folder, G_FILE_ATTRIBUTE_STANDARD_NAME "," G_FILE_ATTRIBUTE_STANDARD_DISPLAY_NAME,

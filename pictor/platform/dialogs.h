@@ -10,7 +10,7 @@
 
 struct FileFilter {
     std::string name;
-    std::string pattern; // one pattern, such as "*.ppm"
+    std::string pattern; // such as "*.ppm", or several: "*.ppm;*.pgm"
 };
 
 struct FileDialogRequest {
@@ -25,6 +25,10 @@ bool dialogSizeAccepted(DWORD structSize);
 
 // Reads the title, the filter list (pairs of strings, ended by an empty string) and the flags.
 FileDialogRequest describeFileDialog(const OPENFILENAMEA &dialog);
+
+// Whether a file name, as its bytes are stored, matches a filter's patterns ("*.ppm;*.pgm"):
+// "*" is any run of bytes, "?" one byte, letters match either case and "*.*" matches every name.
+bool filterMatches(const std::string &patterns, const char *name);
 
 // Copies path and its terminating zero into the caller's buffer. False, with the buffer left as
 // it was, when it does not fit in nMaxFile bytes.

@@ -14,7 +14,7 @@ int main(int argc, char **argv) {
     g_set_prgname(name);
     g_free(name);
 
-    static char module;             // the instance handle only has to be distinct and non-null
     static char commandLine[] = ""; // the viewer takes no arguments
-    return WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, commandLine, SW_SHOWDEFAULT);
+    // The instance is the program's module, whose resources its resource script gave.
+    return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
 }

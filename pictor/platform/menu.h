@@ -1,20 +1,16 @@
-// The program's menu as a table: on Linux it takes the place of the menu resource that windres
-// compiles into a Windows program. The program defines programMenu.
+// A window's menu bar on GTK 3: built from a menu loaded from the program's resources
+// (resources.h), its items posting WM_COMMAND, and put in keyboard mode as Win32's default
+// processing does on a lone Alt.
 #pragma once
 
+#include "resources.h"
 #include "win32.h"
 
-#include <vector>
+#include <gtk/gtk.h>
 
-struct MenuItem {
-    const char *popup; // the popup of the menu bar the item is in; items of a popup follow
-    const char *text;  // null for a separator
-    WORD command;      // what WM_COMMAND carries when the item is chosen
-};
+// The GtkMenuBar of a menu; its items post WM_COMMAND to owner.
+GtkWidget *buildMenuBar(HMENU menu, HWND owner);
 
-struct MenuTable {
-    WORD id; // the resource identifier a window class names it by
-    std::vector<MenuItem> items;
-};
-
-extern const MenuTable programMenu;
+// Puts the window's menu bar in keyboard mode, its first menu open, as the toolkit's own menu
+// bar key does; key is the event of the key that asked for it.
+void enterMenuMode(GtkWidget *window, const GdkEvent *key);

@@ -42,6 +42,7 @@ DECLARE_HANDLE(HICON);
 DECLARE_HANDLE(HBRUSH);
 DECLARE_HANDLE(HMENU);
 typedef HICON HCURSOR;
+typedef HINSTANCE HMODULE;
 
 typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef UINT_PTR(CALLBACK *LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -70,7 +71,25 @@ struct RECT {
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_SYSKEYDOWN 0x0104 // F10, or a key while Alt is down
+#define WM_SYSKEYUP 0x0105
 #define WM_COMMAND 0x0111
+#define WM_SYSCOMMAND 0x0112
+
+// Keys (virtual key codes) and system commands.
+#define VK_MENU 0x12 // Alt
+#define VK_F10 0x79
+#define SC_KEYMENU 0xF100 // the menu bar in keyboard mode
+
+// Menus and their templates.
+#define RT_MENU MAKEINTRESOURCEA(4)
+#define MF_BYCOMMAND 0x0000
+#define MF_POPUP 0x0010
+#define MF_END 0x0080 // the last item of its menu, in a template
+#define MF_BYPOSITION 0x0400
+#define MF_SEPARATOR 0x0800
 
 // Class styles, window styles, show commands.
 #define CS_VREDRAW 0x0001
@@ -180,6 +199,16 @@ BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI ShowWindow(HWND window, int showCommand);
 BOOL WINAPI UpdateWindow(HWND window);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Modules and menus.
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR menuName);
+BOOL WINAPI DestroyMenu(HMENU menu);
+int WINAPI GetMenuItemCount(HMENU menu);
+UINT WINAPI GetMenuItemID(HMENU menu, int position);
+HMENU WINAPI GetSubMenu(HMENU menu, int position);
+UINT WINAPI GetMenuState(HMENU menu, UINT item, UINT flags);
+int WINAPI GetMenuStringA(HMENU menu, UINT item, LPSTR text, int maxCount, UINT flags);
 
 // Messages.
 BOOL WINAPI PeekMessageA(MSG *message, HWND window, UINT filterMin, UINT filterMax, UINT remove);

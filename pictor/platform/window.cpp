@@ -2,6 +2,7 @@
 // destruction with the default processing of messages, the message queue, and the calls of the
 // message loop.
 #include "window.h"
+#include "menu.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -39,7 +40,7 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA *windowClass) {
     if (windowClass->lpfnWndProc == nullptr || registered)
         return 0; // one class only
     registered = WindowClass{name, windowClass->lpfnWndProc, windowClass->hbrBackground,
-                             windowClass->lpszMenuName};
+                             windowClass->hInstance, windowClass->lpszMenuName};
     return 0xC000; // class atoms start at 0xC000
 }
 
@@ -126,7 +127,69 @@ gboolean onFirstMap(GtkWidget *widget, GdkEvent *, gpointer window) {
     return FALSE;
 }
 
+// Keys reach the toolkit's widgets, and are posted to the window as Win32's key messages too,
+// which the default processing reads (a lone Alt opens the menu bar).
+gboolean onKey(GtkWidget *, GdkEventKey *key, gpointer window) {
+    HWND__ *w = static_cast<HWND__ *>(window);
+    const auto down = std::find(w->keysDown.begin(), w->keysDown.end(), key->hardware_keycode);
+    const bool wasDown = down != w->keysDown.end();
+    if (key->type == GDK_KEY_PRESS && !wasDown)
+        w->keysDown.push_back(key->hardware_keycode);
+    else if (key->type == GDK_KEY_RELEASE && wasDown)
+        w->keysDown.erase(down);
+    if (w->lastKey != nullptr)
+        gdk_event_free(w->lastKey);
+    w->lastKey = gdk_event_copy(reinterpret_cast<GdkEvent *>(key));
+    const MSG message = keyMessage(w, *key, wasDown);
+    PostMessageA(message.hwnd, message.message, message.wParam, message.lParam);
+    return FALSE;
+}
+
+// Keys released elsewhere are not seen: none is down when the window gets the keyboard back.
+gboolean onFocusOut(GtkWidget *, GdkEvent *, gpointer window) {
+    static_cast<HWND__ *>(window)->keysDown.clear();
+    static_cast<HWND__ *>(window)->altAlone = false;
+    return FALSE;
+}
+
+WPARAM virtualKey(guint keyval) {
+    if (keyval >= GDK_KEY_a && keyval <= GDK_KEY_z)
+        return keyval - GDK_KEY_a + 'A';
+    if ((keyval >= GDK_KEY_A && keyval <= GDK_KEY_Z) ||
+        (keyval >= GDK_KEY_0 && keyval <= GDK_KEY_9))
+        return keyval;
+    if (keyval >= GDK_KEY_F1 && keyval <= GDK_KEY_F24)
+        return keyval - GDK_KEY_F1 + 0x70; // VK_F1
+    static const struct {
+        guint keyval;
+        WPARAM key;
+    } keys[] = {{GDK_KEY_Alt_L, VK_MENU}, {GDK_KEY_Alt_R, VK_MENU},  {GDK_KEY_BackSpace, 0x08},
+                {GDK_KEY_Tab, 0x09},      {GDK_KEY_Return, 0x0D},    {GDK_KEY_Shift_L, 0x10},
+                {GDK_KEY_Shift_R, 0x10},  {GDK_KEY_Control_L, 0x11}, {GDK_KEY_Control_R, 0x11},
+                {GDK_KEY_Escape, 0x1B},   {GDK_KEY_space, 0x20},     {GDK_KEY_Left, 0x25},
+                {GDK_KEY_Up, 0x26},       {GDK_KEY_Right, 0x27},     {GDK_KEY_Down, 0x28},
+                {GDK_KEY_Delete, 0x2E}};
+    for (const auto &k : keys)
+        if (k.keyval == keyval)
+            return k.key;
+    return 0xFF;
+}
+
 } // namespace
+
+MSG keyMessage(HWND window, const GdkEventKey &key, bool wasDown) {
+    const WPARAM virtualKeyCode = virtualKey(key.keyval);
+    const bool up = key.type == GDK_KEY_RELEASE;
+    // GDK gives the modifiers as they were before the event: Alt's own press is not among them.
+    const bool altDown = (key.state & GDK_MOD1_MASK) != 0 || (virtualKeyCode == VK_MENU && !up);
+    const bool system = altDown || virtualKeyCode == VK_MENU || virtualKeyCode == VK_F10;
+    const UINT message = system ? (up ? WM_SYSKEYUP : WM_SYSKEYDOWN) : (up ? WM_KEYUP : WM_KEYDOWN);
+    // On X and Wayland a key code is the PC scan code plus 8.
+    const auto scanCode = static_cast<LPARAM>((key.hardware_keycode - 8) & 0xFF);
+    const LPARAM lParam =
+        1 | scanCode << 16 | LPARAM{altDown} << 29 | LPARAM{wasDown || up} << 30 | LPARAM{up} << 31;
+    return MSG{window, message, virtualKeyCode, lParam, key.time, POINT{0, 0}};
+}
 
 HWND__ *liveWindow(HWND handle) {
     return handle != nullptr && handle == theWindow.get() ? handle : nullptr;
@@ -146,7 +209,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE, LPCSTR) {
 }
 
 HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
-                            int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
+                            int width, int height, HWND, HMENU menu, HINSTANCE, LPVOID) {
     const WindowClass *windowClass = findWindowClass(className);
     if (windowClass == nullptr || theWindow != nullptr || !toolkitStarted())
         return nullptr;
@@ -155,11 +218,11 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     HWND window = owned.get();
     window->procedure = windowClass->procedure;
     window->background = brushColour(windowClass->background);
-    GtkWidget *menuBar = nullptr;
-    if (windowClass->menuName != nullptr) {
-        menuBar = buildMenuBar(windowClass->menuName, window);
-        if (menuBar == nullptr)
-            return nullptr; // the class names a menu the program lacks
+    window->menu = menu; // a menu given here takes the place of the class's
+    if (menu == nullptr && windowClass->menuName != nullptr) {
+        window->menu = LoadMenuA(windowClass->instance, windowClass->menuName);
+        if (window->menu == nullptr)
+            return nullptr; // the class names a menu the program's resources lack
     }
     theWindow = std::move(owned);
 
@@ -173,10 +236,13 @@ HWND WINAPI CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD st
     g_signal_connect(window->window, "map-event", G_CALLBACK(onFirstMap), window);
     gtk_window_move(GTK_WINDOW(window->window), x, y);
     g_signal_connect(window->window, "delete-event", G_CALLBACK(onDeleteEvent), window);
+    g_signal_connect(window->window, "key-press-event", G_CALLBACK(onKey), window);
+    g_signal_connect(window->window, "key-release-event", G_CALLBACK(onKey), window);
+    g_signal_connect(window->window, "focus-out-event", G_CALLBACK(onFocusOut), window);
 
     GtkWidget *box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    if (menuBar != nullptr)
-        gtk_box_pack_start(GTK_BOX(box), menuBar, FALSE, FALSE, 0);
+    if (window->menu != nullptr)
+        gtk_box_pack_start(GTK_BOX(box), buildMenuBar(window->menu, window), FALSE, FALSE, 0);
     window->area = gtk_drawing_area_new();
     gtk_box_pack_start(GTK_BOX(box), window->area, TRUE, TRUE, 0);
     gtk_container_add(GTK_CONTAINER(window->window), box);
@@ -194,6 +260,9 @@ BOOL WINAPI DestroyWindow(HWND window) {
     sendToWindow(window, WM_DESTROY, 0, 0);
     threadQueue().forget(window);
     gtk_widget_destroy(w->window);
+    DestroyMenu(w->menu);
+    if (w->lastKey != nullptr)
+        gdk_event_free(w->lastKey);
     theWindow.reset();
     return TRUE;
 }
@@ -216,10 +285,32 @@ BOOL WINAPI UpdateWindow(HWND window) {
     return TRUE;
 }
 
-LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND__ *w = liveWindow(window);
+    if (w == nullptr)
+        return 0;
     switch (message) {
     case WM_CLOSE:
         DestroyWindow(window);
+        return 0;
+    // Alt pressed and released with no other key in between puts the menu bar in keyboard
+    // mode; Alt held while another key is pressed does not.
+    case WM_SYSKEYDOWN:
+    case WM_KEYDOWN:
+        if (wParam != VK_MENU)
+            w->altAlone = false;
+        else if (!(lParam & (LPARAM{1} << 30)))
+            w->altAlone = true; // its first press, not a repeat
+        return 0;
+    case WM_SYSKEYUP:
+        if (wParam == VK_MENU && w->altAlone) {
+            w->altAlone = false;
+            sendToWindow(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
+        }
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_KEYMENU && w->menu != nullptr)
+            enterMenuMode(w->window, w->lastKey);
         return 0;
     default:
         return 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "painting.h"
+#include "resources.h"
 #include "win32.h"
 
 #include <gtk/gtk.h>
@@ -19,7 +20,8 @@ struct WindowClass {
     std::string name;
     WNDPROC procedure = nullptr;
     HBRUSH background = nullptr;
-    LPCSTR menuName = nullptr; // a resource identifier (MAKEINTRESOURCEA) or null
+    HINSTANCE instance = nullptr; // the module whose resources hold the menu
+    LPCSTR menuName = nullptr;    // a resource identifier (MAKEINTRESOURCEA) or null
 };
 
 // The registered class if it has that name, or null.
@@ -68,7 +70,13 @@ struct HWND__ {
     COLORREF background = 0;
     GtkWidget *window = nullptr;
     GtkWidget *area = nullptr; // the client area
-    HDC__ surface;             // what the client area shows
+    HMENU menu = nullptr;      // the class's menu, loaded for this window
+    // The default processing of keys: whether Alt is down with no other key pressed since, and
+    // the last key event, which the menu bar's keyboard mode is entered with.
+    bool altAlone = false;
+    GdkEvent *lastKey = nullptr;
+    std::vector<guint16> keysDown; // hardware key codes, to tell a key's repeats
+    HDC__ surface;                 // what the client area shows
     bool eraseBeforePaint = true;
     // The outer size asked for, frame included.
     int outerWidth = 0;
@@ -85,6 +93,8 @@ LRESULT sendToWindow(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // of a modal dialog.
 void runModalLoop(const bool *done);
 
-// Builds the GtkMenuBar of the program's menu resource; its items post WM_COMMAND to owner.
-// Null when the program has no menu of that identifier.
-GtkWidget *buildMenuBar(LPCSTR menuName, HWND owner);
+// The key message Win32 posts for a key event: WM_KEYDOWN or WM_KEYUP, or WM_SYSKEYDOWN and
+// WM_SYSKEYUP for Alt, F10 and keys pressed while Alt is down; wParam the virtual key (0xFF for
+// a key that has none here), lParam the repeat count 1, the scan code, whether Alt is down, the
+// key's previous state and the transition.
+MSG keyMessage(HWND window, const GdkEventKey &key, bool wasDown);

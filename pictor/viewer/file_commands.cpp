@@ -115,7 +115,7 @@ std::string pathTooLongText(bool forSaving) {
     return std::string(forSaving ? "Impossible d'enregistrer l'image dans le fichier choisi"
                                  : "Impossible d'ouvrir le fichier choisi") +
            "\n\nSon chemin est trop long : il doit tenir en " + std::to_string(pathBufferSize - 1) +
-           " caractères.\n" +
+           " octets ; une lettre accentuée peut en prendre deux.\n" +
            (forSaving ? "L'image n'a pas été enregistrée." : "L'image affichée n'a pas changé.");
 }
 

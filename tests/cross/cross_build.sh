@@ -4,7 +4,7 @@
 #       a program for the right machine, console (kelvotrace) or windowed (pictor), importing
 #       only system DLLs: KERNEL32, the C runtime (msvcrt or the UCRT api sets), and for pictor
 #       user32, gdi32, comdlg32; pictor carries the French menu resource, the very menu that
-#       MENU_LISTING (the layer's menu table, listed) prints. Then packs and checks the zip a
+#       MENU_LISTING (pictor.rc as the Linux layer compiles it, listed) prints. Then packs and checks the zip a
 #       Windows user gets, and packs the installer beside it.
 #   linux-i386       kelvotrace with g++ -m32 (gcc-12-multilib)
 #   linux-<arch>     for the machines of the table below (g++-<triplet>), run here under
@@ -102,7 +102,7 @@ check_exe "$build_dir/kelvotrace/kelvotrace.exe" "Windows CUI"
 check_exe "$build_dir/pictor/pictor.exe" "Windows GUI" user32.dll gdi32.dll comdlg32.dll
 
 # The menu resource is compiled in, French (France) (primary 12, sublanguage 1), and holds the
-# same items and identifiers as the table the Linux layer builds its menu from.
+# same items and identifiers as the Linux layer's compile of the same pictor.rc.
 exe=$build_dir/pictor/pictor.exe
 resources=$("$arch-w64-mingw32-windres" -i "$exe" -O rc)
 grep -q '^LANGUAGE 12, 1$' <<<"$resources" || { echo "no French menu in $exe" >&2; status=1; }
@@ -111,9 +111,9 @@ grep -q '^LANGUAGE 12, 1$' <<<"$resources" || { echo "no French menu in $exe" >&
     { echo "$exe holds other resources than its menu:" $(grep '^/\* Type:' <<<"$resources") >&2; status=1; }
 if [ -n "$menu_listing" ]; then
     diff -u <("$menu_listing") <(sed -n '/^[0-9]* MENU$/,/^END$/p' <<<"$resources") >&2 ||
-        { echo "the menu of $exe differs from the Linux layer's table" >&2; status=1; }
+        { echo "the menu of $exe differs from the Linux layer's" >&2; status=1; }
 else
-    echo "menu not compared with the Linux layer's table: no listing program given"
+    echo "menu not compared with the Linux layer's: no listing program given"
 fi
 
 # --- The zip a Windows user gets: one folder named after the package and the architecture

@@ -147,6 +147,8 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
 
 namespace {
 
+DWORD dialogError = 0;
+
 BOOL fileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
     FakePlatform &f = fake();
     std::string filter;
@@ -156,7 +158,9 @@ BOOL fileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
             break;
     }
     f.fileDialogs.push_back({forSaving, *dialog, filter, dialog->lpstrTitle});
-    if (f.chosenPath.empty() || f.chosenPath.size() + 1 > dialog->nMaxFile)
+    // Win32 says why a dialog failed: here a path too long for the buffer; a cancel says nothing.
+    dialogError = f.chosenPath.size() + 1 > dialog->nMaxFile ? FNERR_BUFFERTOOSMALL : 0;
+    if (f.chosenPath.empty() || dialogError != 0)
         return FALSE;
     std::memcpy(dialog->lpstrFile, f.chosenPath.c_str(), f.chosenPath.size() + 1);
     return TRUE;
@@ -166,4 +170,4 @@ BOOL fileDialog(LPOPENFILENAMEA dialog, bool forSaving) {
 
 BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA dialog) { return fileDialog(dialog, false); }
 BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA dialog) { return fileDialog(dialog, true); }
-DWORD WINAPI CommDlgExtendedError() { return 0; }
+DWORD WINAPI CommDlgExtendedError() { return dialogError; }

@@ -262,6 +262,18 @@ TEST_F(Viewer, SaveThatCannotWriteReportsTheFullDisk) {
         << fake().boxes[0].text;
 }
 
+TEST_F(Viewer, PathTooLongForTheBufferIsToldInBytes) {
+    for (int i = 0; i < 128; ++i)
+        fake().chosenPath += "\xc3\xa9"; // 128 letters "é", 256 bytes
+    savePicture();
+    ASSERT_EQ(fake().boxes.size(), 1u);
+    EXPECT_EQ(fake().boxes[0].caption, "Enregistrement impossible");
+    EXPECT_NE(fake().boxes[0].text.find("il doit tenir en 255 octets ; une lettre accentuée peut "
+                                        "en prendre deux.\nL'image n'a pas été enregistrée."),
+              std::string::npos)
+        << fake().boxes[0].text;
+}
+
 TEST_F(Viewer, AboutShowsTheInformationBox) {
     showAbout();
     ASSERT_EQ(fake().boxes.size(), 1u);

@@ -3,8 +3,8 @@ with xdotool, checked by screenshots and by the files it writes. The scenarios (
 what a person does with pictor (pictor.py): the Linux program on our GTK layer, by keyboard, or
 pictor.exe under Wine, by mouse (wine.py; the steps that check our layer's own ways are left
 out); on X11, bare or under openbox (x11.py), or on Wayland (wayland.py). Scenarios run one after
-the other on one display (and one Wine prefix). Every wait is bounded. A Gtk-CRITICAL or
-Gtk-WARNING line on pictor's stderr fails the run, except KNOWN_GTK_COMPLAINT (pictor.py).
+the other on one display (and one Wine prefix). Every wait is bounded. A critical or warning line
+of GTK, GDK, GLib or ATK on pictor's stderr fails the run, except KNOWN_GTK_COMPLAINT (pictor.py).
 
 Usage: python3 tests/pictor/e2e SCENARIO... --pictor PATH --kelvotrace PATH [--request-close PATH]
        [--wm openbox|weston] [--scale N] [--valgrind] [--wine i686|x86_64]

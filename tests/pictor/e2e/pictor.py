@@ -1,4 +1,5 @@
 import os
+import re
 import resource
 import subprocess
 import time
@@ -11,7 +12,13 @@ SUPPRESSIONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "v
 # ctrl+L, under Xvfb and on Wayland in weston.
 KNOWN_GTK_COMPLAINT = ("gtk_widget_event: assertion 'WIDGET_REALIZED_FOR_EVENT (widget, event)'"
                        " failed")
-GTK_COMPLAINTS = []  # the Gtk-CRITICAL and Gtk-WARNING lines pictor printed
+GTK_COMPLAINTS = []  # the critical and warning lines of GTK, GDK, GLib and ATK pictor printed
+
+
+def note_gtk_complaints(text):
+    GTK_COMPLAINTS.extend(line for line in text.splitlines()
+                          if re.search(r"\b(Gtk|Gdk|GLib[-\w]*|Atk)-(CRITICAL|WARNING) \*\*", line)
+                          and not line.endswith(KNOWN_GTK_COMPLAINT))
 
 
 class Pictor:
@@ -69,8 +76,10 @@ class Pictor:
         """The path as the program's file dialog returns it, in the program's code page."""
         return path.encode()
 
-    def pick(self, item):  # "Ouvrir", "Enregistrer sous", "Quitter", "About"
-        self.desktop.press_menu_keys(self, self.MENU[item], item)
+    def pick(self, item, lone_alt=False):  # "Ouvrir", "Enregistrer sous", "Quitter", "About"
+        """Picks a menu item by keyboard: the menu bar opened with F10, or with Alt alone."""
+        keys = self.MENU[item]
+        self.desktop.press_menu_keys(self, ["alt"] + keys[1:] if lone_alt else keys, item)
 
     def press(self, window, *keys):
         self.desktop.focus(self, window)
@@ -91,7 +100,7 @@ class Pictor:
 
     def choose_file(self, title, path, replace=False):
         """Types a path into the file chooser titled title and confirms it; with replace, also
-        confirms replacing the existing file."""
+        confirms replacing the existing file, and says whether that was asked."""
         dialog, known = self.type_path(title, path)
         # Should the completion still take the key, press it again while the chooser shows no
         # answer, after waiting longer than an answer takes.
@@ -107,7 +116,7 @@ class Pictor:
                     replace = False
                 if dialog not in self.windows(title):
                     time.sleep(0.3)  # one paint cycle of the window behind
-                    return
+                    return not replace
                 time.sleep(0.05)
         check(False, "the chooser did not take %s" % path)
 
@@ -249,9 +258,7 @@ class Pictor:
         self.stderr.close()
         if text.strip():
             print("pictor's stderr:\n" + text)
-        GTK_COMPLAINTS.extend(line for line in text.splitlines()
-                              if ("Gtk-CRITICAL" in line or "Gtk-WARNING" in line)
-                              and not line.endswith(KNOWN_GTK_COMPLAINT))
+        note_gtk_complaints(text)
         if self.valgrind_log and os.path.exists(self.valgrind_log):
             with open(self.valgrind_log) as f:
                 log = f.read()

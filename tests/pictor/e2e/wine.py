@@ -56,7 +56,7 @@ class PictorUnderWine(Pictor):
         _, out = self.xdotool("search", "--onlyvisible", "--name", ".*")
         return set(out.split())
 
-    def pick(self, item):
+    def pick(self, item, lone_alt=False):  # Wine's menus are clicked
         (title_x, title_y), (item_x, item_y) = self.MENU[item]
         known = self.shown()
         self.click(self.window, title_x, title_y)

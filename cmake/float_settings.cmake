@@ -87,25 +87,36 @@ endforeach()
 
 set(CMAKE_REQUIRED_QUIET ON)
 # Asked again at each configure: the flags may have changed since.
-foreach(var KELVO_NO__FAST_MATH__ KELVO_NO__FINITE_MATH_ONLY__ KELVO_NO__ASSOCIATIVE_MATH__
-        KELVO_NO__RECIPROCAL_MATH__ KELVO_NO__NO_SIGNED_ZEROS__ KELVO_X86_32 KELVO_FLT_EVAL_0
-        KELVO_fno_math_errno KELVO_fno_trapping_math)
+foreach(var KELVO_SAFE_FLOAT_MACROS KELVO_X86_32 KELVO_FLT_EVAL_0 KELVO_fno_math_errno
+        KELVO_fno_trapping_math)
   unset(${var} CACHE)
 endforeach()
 
 # What the compiler itself says: flags given where this file does not look (a wrapper script,
-# a specs file) show here, as far as the compiler has macros for them.
-foreach(macro __FAST_MATH__ __FINITE_MATH_ONLY__ __ASSOCIATIVE_MATH__ __RECIPROCAL_MATH__
-        __NO_SIGNED_ZEROS__)
-  check_cxx_source_compiles("#if defined(${macro}) && (${macro} + 0 != 0)\n#error\n#endif\nint main() {}"
-                            KELVO_NO${macro})
-  if(NOT KELVO_NO${macro})
-    message(FATAL_ERROR "the compiler (${CMAKE_CXX_COMPILER} ${CMAKE_CXX_COMPILER_ARG1} "
-            "${CMAKE_CXX_FLAGS}) defines ${macro}: it is set to take liberties with float "
-            "arithmetic, which changes kelvotrace's pictures. Configure it without -ffast-math "
-            "or its parts.")
-  endif()
-endforeach()
+# a specs file) show here, as far as the compiler has macros for them. One check, and one for
+# each macro only to name it.
+set(kelvo_macros __FAST_MATH__ __FINITE_MATH_ONLY__ __ASSOCIATIVE_MATH__ __RECIPROCAL_MATH__
+    __NO_SIGNED_ZEROS__)
+set(kelvo_macro_source "#if @test@\n#error\n#endif\nint main() {}")
+list(JOIN kelvo_macros " || " test) # a macro not defined counts as 0
+string(CONFIGURE "${kelvo_macro_source}" kelvo_source @ONLY)
+check_cxx_source_compiles("${kelvo_source}" KELVO_SAFE_FLOAT_MACROS)
+if(NOT KELVO_SAFE_FLOAT_MACROS)
+  foreach(test ${kelvo_macros})
+    string(CONFIGURE "${kelvo_macro_source}" kelvo_source @ONLY)
+    unset(kelvo_defined CACHE)
+    check_cxx_source_compiles("${kelvo_source}" kelvo_defined)
+    if(NOT kelvo_defined)
+      list(APPEND macro ${test})
+    endif()
+  endforeach()
+  unset(kelvo_defined CACHE)
+  list(JOIN macro ", " macro)
+  message(FATAL_ERROR "the compiler (${CMAKE_CXX_COMPILER} ${CMAKE_CXX_COMPILER_ARG1} "
+          "${CMAKE_CXX_FLAGS}) defines ${macro}: it is set to take liberties with float "
+          "arithmetic, which changes kelvotrace's pictures. Configure it without -ffast-math "
+          "or its parts.")
+endif()
 
 # On 32-bit x86 compilers default to the x87 unit, which carries floats in extended precision;
 # SSE2 rounds every float operation to float. Asked of the compiler itself, so that -m32 given

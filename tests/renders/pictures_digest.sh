@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Runs kelvotrace as a user would, in a scratch folder with standard input not a terminal, and
-# checks what it leaves: exit 0, standard output exactly PROMPT (what the pause prints there),
+# checks what it leaves: exit 0, standard output exactly PROMPT (what the pause prints there;
+# nothing unless given),
 # the six pictures with the SHA-256 digests of DIGESTS. Then again with a directory standing
 # under testLamp.ppm: exit 1, one line on standard error naming that file, the five other
 # pictures still exact.
-# Usage: pictures_digest.sh DIGESTS PROMPT COMMAND...
+# Usage: pictures_digest.sh DIGESTS [--prompt=PROMPT] COMMAND...
 #   COMMAND runs the program, behind a runner if need be: "wine kelvotrace.exe",
 #   "qemu-aarch64 -L /usr/aarch64-linux-gnu kelvotrace".
 set -euo pipefail
 digests=$(realpath "$1")
-prompt=$2
-shift 2
+shift
+prompt=
+case ${1:-} in --prompt=*) prompt=${1#--prompt=}; shift ;; esac
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 

@@ -3,14 +3,17 @@
 # which CTest reports as skipped (SKIP_RETURN_CODE 77), never as passed.
 # Usage: require.sh NEED... -- COMMAND...
 #   NEED is a program on PATH, "program@package" to name the Debian package that brings it,
-#   "root" for a test that must run as root, or "file:PATH" for a file an earlier test builds
-#   (a cross build that was itself skipped leaves none).
+#   "pkg:PACKAGE" for an installed Debian package that brings no program of its own (a multilib
+#   or a 32-bit Wine), "root" for a test that must run as root, or "file:PATH" for a file an
+#   earlier test builds (a cross build that was itself skipped leaves none).
 set -euo pipefail
 missing=()
 while [ $# -gt 0 ] && [ "$1" != -- ]; do
     need=$1; shift
     case $need in
         root) [ "$(id -u)" -eq 0 ] || missing+=("root (it installs into the system)") ;;
+        pkg:*) dpkg-query -W -f='${Status}' "${need#pkg:}" 2>/dev/null | grep -q 'ok installed' ||
+                   missing+=("Debian package ${need#pkg:}") ;;
         file:*) [ -e "${need#file:}" ] || missing+=("${need#file:} (not built: its build was skipped or failed)") ;;
         *@*) command -v "${need%@*}" >/dev/null || missing+=("${need%@*} (Debian package ${need#*@})") ;;
         *) command -v "$need" >/dev/null || missing+=("$need") ;;

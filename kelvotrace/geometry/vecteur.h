@@ -17,20 +17,20 @@
 // reorders sums, replaces divisions by approximate reciprocals, assumes no infinity or NaN, and
 // the pictures change. -fno-math-errno and -fno-trapping-math change no result and are allowed.
 // Only what the compiler tells by a macro shows here; CMake reads the flags themselves.
-#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__ != 0) ||    \
+#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__ != 0) ||      \
     defined(__ASSOCIATIVE_MATH__) || defined(__RECIPROCAL_MATH__) || defined(__NO_SIGNED_ZEROS__)
-#error "unsafe float optimisations (-ffast-math or one of its parts) change the pictures: build without them"
+#error "unsafe float optimisations (-ffast-math or a part of it) change the pictures: drop them"
 #endif
 
 // The pictures depend on every float operation rounding to float. A compiler that evaluates in
 // wider precision gives other pictures: refuse it, saying why on this target.
 #if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
 #if defined(__i386__)
-#error "float arithmetic must round to float (FLT_EVAL_METHOD 0): the x87 unit is in use, build with -msse2 -mfpmath=sse"
+#error "floats must round to float (FLT_EVAL_METHOD 0): build with -msse2 -mfpmath=sse, not x87"
 #elif FLT_EVAL_METHOD == -1
-#error "float arithmetic must round to float (FLT_EVAL_METHOD 0): an unsafe float optimisation leaves it undetermined"
+#error "FLT_EVAL_METHOD is -1: an unsafe float optimisation is on, and it changes the pictures"
 #else
-#error "float arithmetic must round to float (FLT_EVAL_METHOD 0): this target keeps floats in wider precision"
+#error "this target keeps floats in wider precision (FLT_EVAL_METHOD not 0): the pictures differ"
 #endif
 #endif
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 // One colour channel: a table of row references, each row a block of its own that the plane
@@ -42,10 +43,14 @@ struct LoadResult {
 };
 
 // Whether a save wrote the whole file and, when not, the system's error number that tells why
-// (0 if unknown; ENOMEM when memory ran out).
+// (0 if unknown; ENOMEM when memory ran out). leftover, when not empty, is a file the save could
+// not remove: with damaged, the copy of the old file's bytes that could not be put back, so that
+// the file may be damaged; otherwise a stray temporary or copy.
 struct WriteResult {
     bool written;
     int error;
+    std::string leftover = {};
+    bool damaged = false;
 };
 
 // Reads the P6 file at path into the loaded planes of the current picture. On success the whole

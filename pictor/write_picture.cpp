@@ -53,9 +53,9 @@ WriteResult writePicture(const char *path) {
         const std::vector<unsigned char> bytes = raster();
         const std::vector<ByteSpan> pieces = {spanOf(lines[0]), spanOf(lines[1]), spanOf(lines[2]),
                                               spanOf(lines[3]), {bytes.data(), bytes.size()}};
-        const int error = saveFile(path, pieces);
-        return {error == 0, error};
+        const SaveOutcome outcome = saveFile(path, pieces);
+        return {outcome.error == 0, outcome.error, outcome.leftover, outcome.damaged};
     } catch (const std::bad_alloc &) {
-        return {false, ENOMEM};
+        return {false, ENOMEM, {}, false};
     }
 }

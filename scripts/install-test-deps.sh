@@ -26,7 +26,7 @@ ports=""
 packaging="dpkg-dev debhelper file desktop-file-utils lintian appstream appstream-compose
     appstream-util mandoc"
 # Saves that keep ACLs and attributes, on file systems the fault tests make themselves.
-faults="acl attr e2fsprogs btrfs-progs"
+faults="acl attr e2fsprogs btrfs-progs libcap2-bin util-linux mount"
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
 missing_of() { local p; for p in $1; do installed "$p" || printf '%s ' "$p"; done; }

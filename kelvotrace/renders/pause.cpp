@@ -71,8 +71,20 @@ extern "C" void restaurerPuisRelancer(int signal) {
     raise(signal);
 }
 
+// Continued (fg after Ctrl-Z, or after a stop for reading in the background): the wait's
+// settings again, but only in the terminal's foreground, where they belong to this program.
+extern "C" void reprendre(int) {
+    const int erreur = errno;
+    if (enAttente != 0 && tcgetpgrp(STDIN_FILENO) == getpgrp()) {
+        reglerTerminal(reglagesTouche);
+    }
+    errno = erreur;
+}
+
 // Ctrl-Z: the terminal is restored and the program stops as it would have; once continued, the
-// handler stands again.
+// handler stands again. Where the system refuses the stop (a process group with no shell to
+// continue it, as when a terminal starts the program directly), the wait goes on: its settings
+// come back at once.
 extern "C" void suspendre(int) {
     const int erreur = errno;
     restaurerTerminal();
@@ -89,16 +101,7 @@ extern "C" void suspendre(int) {
     sigprocmask(SIG_UNBLOCK, &tstp, &masque); // stops here until continued
     sigprocmask(SIG_SETMASK, &masque, nullptr);
     sigaction(SIGTSTP, &gestionnaire, nullptr);
-    errno = erreur;
-}
-
-// Continued (fg after Ctrl-Z, or after a stop for reading in the background): the wait's
-// settings again, but only in the terminal's foreground, where they belong to this program.
-extern "C" void reprendre(int) {
-    const int erreur = errno;
-    if (enAttente != 0 && tcgetpgrp(STDIN_FILENO) == getpgrp()) {
-        reglerTerminal(reglagesTouche);
-    }
+    reprendre(SIGCONT);
     errno = erreur;
 }
 

@@ -79,10 +79,34 @@ std::string openFailureText(const char *path, const LoadResult &result) {
            "\nL'image affichée n'a pas changé.";
 }
 
-// Save as failed: names the file and the reason.
-std::string saveFailureText(const char *path, int errorNumber) {
-    return "Impossible d'enregistrer l'image dans le fichier\n" + std::string(path) + "\n\n" +
-           systemReason(errorNumber) + "\nL'image n'a pas été enregistrée.";
+// Save as failed: names the file and the reason, and what became of the file: unchanged on a
+// full disk, perhaps damaged when its old bytes could not be put back, with where their copy
+// is; a temporary left behind is named too.
+std::string saveFailureText(const char *path, const WriteResult &result) {
+    std::string text = "Impossible d'enregistrer l'image dans le fichier\n" + std::string(path) +
+                       "\n\n" + systemReason(result.error);
+    if (result.damaged)
+        return text +
+               "\nLe fichier a peut-être été endommagé. Une copie de son ancien contenu "
+               "est conservée dans\n" +
+               result.leftover;
+    text += "\nL'image n'a pas été enregistrée.";
+    if (result.error == ENOSPC
+#ifdef EDQUOT
+        || result.error == EDQUOT
+#endif
+    )
+        text += "\nFaute de place pour une copie sûre, le fichier existant n'a pas été modifié.";
+    if (!result.leftover.empty())
+        text += "\nLe fichier temporaire suivant n'a pas pu être supprimé :\n" + result.leftover;
+    return text;
+}
+
+// Save as done, but a temporary or a copy could not be removed: names it, in an error box, as
+// the user has a file to clear away.
+std::string leftoverText(const char *path, const WriteResult &result) {
+    return "L'image a été enregistrée dans le fichier\n" + std::string(path) +
+           "\n\nmais le fichier temporaire suivant n'a pas pu être supprimé :\n" + result.leftover;
 }
 
 // A chosen path did not fit the path buffer: names the limit and, as above, what it means for
@@ -149,7 +173,10 @@ void savePicture() {
 
     const WriteResult result = writePicture(chosen.path.get());
     if (!result.written) {
-        const std::string text = saveFailureText(chosen.path.get(), result.error);
+        const std::string text = saveFailureText(chosen.path.get(), result);
+        MessageBoxA(mainWindow, text.c_str(), saveFailureCaption, MB_OK | MB_ICONERROR);
+    } else if (!result.leftover.empty()) {
+        const std::string text = leftoverText(chosen.path.get(), result);
         MessageBoxA(mainWindow, text.c_str(), saveFailureCaption, MB_OK | MB_ICONERROR);
     }
 }

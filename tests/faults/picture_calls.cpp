@@ -1,6 +1,7 @@
 // The viewer's save or load alone, for the fault sweep: "save SOURCE TARGET" loads SOURCE, then
 // saves it to TARGET; "load SOURCE SHOWN" loads SHOWN, then SOURCE. Only the second step's calls
-// are counted. Prints the outcome and error number; exits 1 when the outcome and the error
+// are counted. Prints the outcome and error number on standard error, for a save with the file
+// it left behind and whether the target may be damaged; exits 1 when the outcome and the error
 // disagree, or a load left a picture other than the old one or the new one whole.
 #include "picture_state.h"
 
@@ -43,7 +44,10 @@ int main(int argc, char **argv) {
         arm(1);
         const WriteResult result = writePicture(argv[3]);
         arm(0);
-        std::printf("%s %d\n", result.written ? "saved" : "error", result.error);
+        // On standard error: a save may write to standard output.
+        std::fprintf(stderr, "%s %d%s%s%s\n", result.written ? "saved" : "error", result.error,
+                     result.damaged ? " damaged" : "", result.leftover.empty() ? "" : " leftover=",
+                     result.leftover.c_str());
         return result.written == (result.error == 0) ? 0 : 1;
     }
     const std::string shown = contents();
@@ -54,7 +58,7 @@ int main(int argc, char **argv) {
         transformPicture();
     arm(0);
     const std::string after = contents();
-    std::printf("%s %d\n", loaded ? "loaded" : "error", result.error);
+    std::fprintf(stderr, "%s %d\n", loaded ? "loaded" : "error", result.error);
     const std::string expected = loaded && load(argv[2]) ? contents() : shown;
     return loaded == (result.error == 0) && after == expected ? 0 : 1;
 }

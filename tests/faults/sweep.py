@@ -1,20 +1,26 @@
 #!/usr/bin/env python3
 """Fails each call of pictor's save and load and of kelvotrace's run in turn, N = 1, 2, ... until
-a run meets no failure; checks every run (old file or new one whole, an error iff nothing saved,
-no stray file, no abort, kelvotrace never exiting 0 with a bad picture) and prints a table.
+a run meets no failure; with '+' after the error every call from the Nth on fails (a full disk
+stays full), with KILL the process is killed at the Nth call of any kind. Checks every run and
+prints a table: the old file or the new one whole, or an error that says the file may be damaged
+and where its copy of the old bytes is; an error iff nothing saved; no stray file but one
+reported, and none after the next save; no abort; kelvotrace never exiting 0 with a bad picture,
+nor aborting under a small address-space limit.
 Usage: sweep.py FAIL_CALL_LIBRARY PICTURE_CALLS KELVOTRACE"""
-import collections, errno as E, os, shutil, subprocess, sys, tempfile
+import collections, errno as E, os, resource, shutil, subprocess, sys, tempfile
 
 preload, tool, kelvotrace = (os.path.abspath(a) for a in sys.argv[1:4])
-SAVE = {'open': [E.EACCES, E.EIO], 'write': [E.ENOSPC, E.EIO], 'short': [0], 'fsync': [E.EIO],
-        'fallocate': [E.ENOSPC], 'rename': [E.EXDEV, E.EIO], 'linkat': [E.EIO], 'close': [E.EIO],
-        'fstat': [E.EIO], 'realpath': [E.ENOMEM], 'malloc': [E.ENOMEM]}
-LOAD = {'open': [E.EIO], 'fstat': [E.EIO], 'fdopen': [E.ENOMEM], 'malloc': [E.ENOMEM]}
-KELVOTRACE = {'open': [E.EIO], 'write': [E.ENOSPC], 'short': [0], 'close': [E.EIO],
-              'malloc': [E.ENOMEM]}
+SAVE = {'open': ['EACCES', 'EIO'], 'write': ['ENOSPC', 'EIO', 'ENOSPC+'], 'short': ['0'],
+        'fsync': ['EIO'], 'fallocate': ['ENOSPC', 'EOPNOTSUPP+'], 'ftruncate': ['EIO'],
+        'rename': ['EXDEV', 'EIO'], 'linkat': ['EIO'], 'unlink': ['EIO', 'EPERM+'],
+        'close': ['EIO'], 'fstat': ['EIO'], 'read': ['EIO'], 'meta': ['EPERM'],
+        'malloc': ['ENOMEM'], 'kill': ['KILL']}
+LOAD = {'open': ['EIO'], 'fstat': ['EIO'], 'fdopen': ['ENOMEM'], 'malloc': ['ENOMEM']}
+KELVOTRACE = {'open': ['EIO'], 'write': ['ENOSPC', 'ENOSPC+'], 'short': ['0'], 'close': ['EIO'],
+              'malloc': ['ENOMEM'], 'ulimit -v': ['-']}
 PICTURES = ['testinter', 'testobj', 'testnormale', 'testMulti', 'testLamp', 'testZbuf_Phong']
 root = tempfile.mkdtemp(prefix='fault-sweep-')
-work, report = os.path.join(root, 'work'), os.path.join(root, 'report')
+work, report, cache = (os.path.join(root, d) for d in ('work', 'report', 'cache'))
 read = lambda name: open(os.path.join(work, name), 'rb').read()
 
 
@@ -23,17 +29,22 @@ def ppm(width, height, seed):
             bytes((seed + 7 * i) % 256 for i in range(width * height * 3)))
 
 
-def run(cmd, files, call=None, n=0, err=0):
+def run(cmd, files, call=None, n=0, err='0', env=(), fresh=True):
     """Runs cmd in a fresh folder holding files (a second name for old.ppm when 'link' is one)."""
-    shutil.rmtree(work, ignore_errors=True)
-    os.mkdir(work)
-    for name, data in files.items():
-        open(os.path.join(work, name), 'wb').write(data)
-    if 'link' in files:
-        os.remove(os.path.join(work, 'link'))
-        os.link(os.path.join(work, 'old.ppm'), os.path.join(work, 'link'))
+    if fresh:
+        for folder in (work, cache):
+            shutil.rmtree(folder, ignore_errors=True)
+            os.mkdir(folder)
+        for name, data in files.items():
+            open(os.path.join(work, name), 'wb').write(data)
+        if 'link' in files:
+            os.remove(os.path.join(work, 'link'))
+            os.link(os.path.join(work, 'old.ppm'), os.path.join(work, 'link'))
     env = dict(os.environ, LD_PRELOAD=preload, FAIL_CALL=call or '', FAIL_AT=str(n),
-               FAIL_ERRNO=str(err), FAIL_REPORT=report)
+               FAIL_ERRNO=str(getattr(E, err.rstrip('+'), 0)), FAIL_REPORT=report,
+               XDG_CACHE_HOME=cache, **dict(env))
+    if err.endswith('+'):
+        env['FAIL_PERSIST'] = '1'
     if cmd[0] == kelvotrace:
         env['FAIL_ARMED'] = '1'
     p = subprocess.run(cmd, cwd=work, env=env, stdin=subprocess.DEVNULL, capture_output=True)
@@ -46,47 +57,96 @@ def run(cmd, files, call=None, n=0, err=0):
 old, source, shown = ppm(100, 101, 3), os.path.join(root, 'source.ppm'), os.path.join(root, 'shown')
 open(source, 'wb').write(ppm(7, 5, 1))
 open(shown, 'wb').write(ppm(3, 2, 9))
-TARGETS = {'replaced': {'old.ppm': old}, 'in place': {'old.ppm': old, 'link': b''}, 'new': {}}
-saved = {t: (run([tool, 'save', source, 'old.ppm'], f), read('old.ppm'))[1]
+TARGETS = {'replaced': ({'old.ppm': old}, {}), 'in place': ({'old.ppm': old, 'link': b''}, {}),
+           'new': ({}, {}), 'replaced, no /proc': ({'old.ppm': old}, {'FAIL_NOPROC': '1'}),
+           'new, no /proc': ({}, {'FAIL_NOPROC': '1'})}
+saved = {t: (run([tool, 'save', source, 'old.ppm'], f[0], env=f[1]), read('old.ppm'))[1]
          for t, f in TARGETS.items()}
 run([kelvotrace], {})
 rendered = {p: read(p + '.ppm') for p in PICTURES}
 
 
+def stray():
+    """The files beside old.ppm and its link, and in the cache folder, by name."""
+    found = {f: os.path.join(work, f) for f in os.listdir(work) if f not in ('old.ppm', 'link')}
+    for folder, _, names in os.walk(cache):
+        found.update({n: os.path.join(folder, n) for n in names})
+    return found
+
+
+def outcome_of(target, p, killed):
+    """The run's outcome in words; BROKEN when it breaks a promise."""
+    files, new = TARGETS[target][0], saved[target]
+    if killed:
+        if p.returncode != -9:
+            return 'BROKEN: exit %d after the kill' % p.returncode
+        now = read('old.ppm') if os.path.exists(os.path.join(work, 'old.ppm')) else None
+        copies = [open(f, 'rb').read() for f in stray().values()]
+        if now == new or now == (old if files else None):
+            return 'killed, old or new'
+        return 'killed, copy kept' if old in copies and 'link' in files else 'BROKEN: killed'
+    words = p.stderr.split()
+    if p.returncode != 0 or not words or words[0] not in (b'saved', b'error'):
+        return 'BROKEN: exit %d, %s' % (p.returncode, p.stderr)
+    left = [w[9:].decode() for w in words if w.startswith(b'leftover=')]
+    extra = stray()
+    if sorted(extra.values()) != sorted(os.path.join(work, f) if '/' not in f else f
+                                        for f in left):
+        return 'BROKEN: %s, stray %s' % (p.stderr, sorted(extra))
+    if b'damaged' in words:
+        return 'error, damaged, copy kept' if read(left[0]) == old else 'BROKEN: bad copy'
+    names = set(files) | ({'old.ppm'} if not files else set())
+    if words[0] == b'saved':
+        return ('saved' + (', leftover' if left else '') if all(read(f) == new for f in names)
+                else 'BROKEN: short')
+    if not files and not os.path.exists(os.path.join(work, 'old.ppm')):
+        return 'error, no file' + (', leftover' if left else '')
+    if files and all(read(f) == old for f in names):
+        return 'error, old kept' + (', leftover' if left else '')
+    return 'BROKEN: error, old file changed'
+
+
 def save(target, call, n, err):
-    files = TARGETS[target]
-    p, injected = run([tool, 'save', source, 'old.ppm'], files, call, n, err)
-    outcome = p.stdout.split()[0] if p.returncode == 0 else b'exit %d' % p.returncode
-    listing = sorted(os.listdir(work))
-    if listing != sorted(set(files) | ({'old.ppm'} if outcome == b'saved' else set())):
-        return 'BROKEN: %s, files %s' % (outcome, listing), injected
-    if outcome == b'saved':
-        whole = all(read(f) == saved[target] for f in listing)
-        return 'saved' if whole else 'BROKEN: short', injected
-    if outcome != b'error':
-        return 'BROKEN: %s' % outcome, injected
-    if target == 'new' or read('old.ppm') == old:
-        return 'error, ' + ('no file' if target == 'new' else 'old kept'), injected
-    # In place, a write or flush that fails after the reservation may leave the file changed.
-    return 'error, changed in place' if call in ('write', 'fsync', 'close') else 'BROKEN', injected
+    files, env = TARGETS[target]
+    p, injected = run([tool, 'save', source, 'old.ppm'], files, call, n, err, env)
+    outcome = outcome_of(target, p, call == 'kill')
+    if injected and not outcome.startswith('BROKEN'):  # the next save leaves nothing over
+        p, _ = run([tool, 'save', source, 'old.ppm'], files, env=env, fresh=False)
+        if p.stderr != b'saved 0\n' or stray() or read('old.ppm') != saved[target]:
+            outcome = 'BROKEN: the next save: %s, stray %s' % (p.stderr, sorted(stray()))
+    return outcome, injected
 
 
 def load(call, n, err):
     p, injected = run([tool, 'load', source, shown], {}, call, n, err)
     return ('BROKEN: exit %d' % p.returncode if p.returncode else
-            'loaded' if p.stdout.startswith(b'loaded') else 'error, picture kept'), injected
+            'loaded' if p.stderr.startswith(b'loaded') else 'error, picture kept'), injected
 
 
 def render(call, n, err):
-    p, injected = run([kelvotrace], {}, call, n, err)
+    if call != 'ulimit -v':
+        p, injected = run([kelvotrace], {}, call, n, err)
+        return judge_render(p), injected
+    # From 2 MB up, 8 KB at a time, until it renders everything: it cannot start, or it reports
+    # each picture it cannot write; it never aborts.
+    limit = lambda: resource.setrlimit(resource.RLIMIT_AS, ((2048 + 8 * n) << 10,) * 2)
+    shutil.rmtree(work, ignore_errors=True)
+    os.mkdir(work)
+    p = subprocess.run([kelvotrace], cwd=work, stdin=subprocess.DEVNULL, capture_output=True,
+                       preexec_fn=limit)
+    outcome = 'cannot start' if p.returncode == 127 else judge_render(p)
+    return outcome, outcome != 'exit 0, all written'
+
+
+def judge_render(p):
     if p.returncode not in (0, 1) or (p.returncode == 1) != (p.stderr != b''):
-        return 'BROKEN: exit %d, %s' % (p.returncode, p.stderr), injected
+        return 'BROKEN: exit %d, %s' % (p.returncode, p.stderr)
     for picture in PICTURES:  # each picture whole unless reported
         if (' %s.ppm:' % picture).encode() not in p.stderr and (
                 not os.path.exists(os.path.join(work, picture + '.ppm')) or
                 read(picture + '.ppm') != rendered[picture]):
-            return 'BROKEN: %s.ppm, exit %d' % (picture, p.returncode), injected
-    return ('exit 1, reported' if p.returncode else 'exit 0, all written'), injected
+            return 'BROKEN: %s.ppm, exit %d' % (picture, p.returncode)
+    return 'exit 1, reported' if p.returncode else 'exit 0, all written'
 
 
 CASES = [('save (%s)' % t, SAVE, lambda *a, t=t: save(t, *a)) for t in TARGETS]
@@ -98,16 +158,15 @@ for name, calls, attempt in CASES:
         for err in errors:
             outcomes, n = collections.Counter(), 0
             while True:
-                n += 1 if n < 64 else 8  # past 64 calls (kelvotrace's mallocs), one in eight
+                n += 1 if n < 64 or call == 'ulimit -v' else 8  # past 64 calls, one in eight
                 outcome, injected = attempt(call, n, err)
                 if not injected:
                     break
                 outcomes[outcome] += 1
                 if outcome.startswith('BROKEN'):
                     broken += 1
-                    print('%s, %s %s, N=%d: %s' % (name, call, E.errorcode.get(err, '-'), n, outcome),
-                          file=sys.stderr)
-            print('| %s | %s | %s | %d | %s |' % (name, call, E.errorcode.get(err, '-'), sum(
-                outcomes.values()), ', '.join('%s: %d' % o for o in sorted(outcomes.items()))))
+                    print('%s, %s %s, N=%d: %s' % (name, call, err, n, outcome), file=sys.stderr)
+            print('| %s | %s | %s | %d | %s |' % (name, call, err, sum(outcomes.values()),
+                  ', '.join('%s: %d' % o for o in sorted(outcomes.items()))), flush=True)
 shutil.rmtree(root)
 sys.exit(1 if broken else 0)

@@ -333,8 +333,10 @@ TEST(Program, JobControlAtThePauseLeavesTheTerminalSound) {
         int signal;       // sent by kill after the keys
         bool nonBlocking; // the terminal left non-blocking by an earlier program
         int status;       // as the shell tells it: 128 + a signal that ended the program
+        bool job = true;  // else started by the terminal itself, with no shell to continue it
     } cases[] = {
         {"Ctrl-Z, then continued: one key still ends the pause", "\x1A", 0, false, 0},
+        {"Ctrl-Z refused without a shell: one-key mode stays", "\x1A", 0, false, 0, false},
         {"Ctrl-\\", "\x1C", 0, false, 128 + SIGQUIT},
         {"SIGUSR1", "", SIGUSR1, false, 128 + SIGUSR1},
         {"SIGALRM", "", SIGALRM, false, 128 + SIGALRM},
@@ -342,11 +344,15 @@ TEST(Program, JobControlAtThePauseLeavesTheTerminalSound) {
     };
     for (const auto &t : cases) {
         SCOPED_TRACE(t.name);
-        const AtThePause pause(true, t.nonBlocking);
+        const AtThePause pause(t.job, t.nonBlocking);
         ASSERT_FALSE(pause.lineEditing());
         const pid_t job = tcgetpgrp(pause.controller); // its own group: the terminal's foreground
         pause.type(t.keys);
-        if (std::string(t.keys) == "\x1A") {
+        if (!t.job) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_FALSE(stopped(job));
+            EXPECT_FALSE(pause.lineEditing()) << "left in line mode";
+        } else if (std::string(t.keys) == "\x1A") {
             ASSERT_TRUE(within5s([&] { return stopped(job); }));
             EXPECT_TRUE(pause.lineEditing()) << "stopped with the terminal raw";
             kill(job, SIGCONT);

@@ -3,7 +3,7 @@
 
 #include "repere.h"
 
-// final: nothing derives from the one lamp there is, so its destructor need not be virtual.
+// final: nothing derives from the one lamp there is, so nothing in it is virtual.
 class Lampe final {
   public:
     // Direction first, colour second; the direction is kept as given, not normalised.
@@ -13,7 +13,7 @@ class Lampe final {
     Lampe &operator=(const Lampe &) = delete;
 
     // The light that reaches a point: the same everywhere.
-    virtual Vecteur intensite(const Vecteur &) const { return couleur; }
+    Vecteur intensite(const Vecteur &) const { return couleur; }
 
     Repere repere; // the identity; nothing reads it
     Vecteur couleur;

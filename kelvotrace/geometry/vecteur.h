@@ -1,21 +1,37 @@
 // Three single-precision components: a point, a direction, a normal or a colour (r, g, b).
 #pragma once
 
+// No multiply and add fused into one rounding, whatever the build says (C++ compilers fuse by
+// default where the machine can): every function of a source that includes this header, from
+// here on, rounds each product to float before adding.
+#if defined(__clang__)
+#pragma STDC FP_CONTRACT OFF
+#elif defined(__GNUC__)
+#pragma GCC optimize("fp-contract=off")
+#endif
+
 #include <cfloat>
 #include <cmath>
-
-// The pictures depend on every float operation rounding to float. A compiler that evaluates in
-// wider precision (the x87 unit of 32-bit x86 by default) gives other pictures: refuse it.
-#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
-#error "float arithmetic must round to float (FLT_EVAL_METHOD 0); on x86 use -msse2 -mfpmath=sse"
-#endif
 
 // Nor may the compiler take liberties with float arithmetic (-ffast-math and its parts): it then
 // reorders sums, replaces divisions by approximate reciprocals, assumes no infinity or NaN, and
 // the pictures change. -fno-math-errno and -fno-trapping-math change no result and are allowed.
-#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__ != 0) ||    \
+// Only what the compiler tells by a macro shows here; CMake reads the flags themselves.
+#if defined(__FAST_MATH__) || (defined(__FINITE_MATH_ONLY__) && __FINITE_MATH_ONLY__ != 0) ||      \
     defined(__ASSOCIATIVE_MATH__) || defined(__RECIPROCAL_MATH__) || defined(__NO_SIGNED_ZEROS__)
-#error "unsafe float optimisations (-ffast-math or one of its parts) change the pictures: build without them"
+#error "unsafe float optimisations (-ffast-math or a part of it) change the pictures: drop them"
+#endif
+
+// The pictures depend on every float operation rounding to float. A compiler that evaluates in
+// wider precision gives other pictures: refuse it, saying why on this target.
+#if !defined(FLT_EVAL_METHOD) || FLT_EVAL_METHOD != 0
+#if defined(__i386__)
+#error "floats must round to float (FLT_EVAL_METHOD 0): build with -msse2 -mfpmath=sse, not x87"
+#elif FLT_EVAL_METHOD == -1
+#error "FLT_EVAL_METHOD is -1: an unsafe float optimisation is on, and it changes the pictures"
+#else
+#error "this target keeps floats in wider precision (FLT_EVAL_METHOD not 0): the pictures differ"
+#endif
 #endif
 
 struct Vecteur {

@@ -17,7 +17,7 @@ set -euo pipefail
 source_dir=$1 build_dir=$2 platform=$3 menu_listing=${4:-}
 
 options=(-DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DKELVO_SANITIZE=OFF -DKELVO_BENCH=OFF
-    -DKELVO_FUZZ=OFF)
+    -DKELVO_FUZZ=OFF -DKELVO_WERROR=ON)
 
 # Linux targets: platform, GNU triplet, qemu-user program, what is built.
 linux_targets="
@@ -25,7 +25,15 @@ linux-aarch64  aarch64-linux-gnu      qemu-aarch64  all
 linux-armhf    arm-linux-gnueabihf    qemu-arm      kelvotrace
 linux-ppc64el  powerpc64le-linux-gnu  qemu-ppc64le  kelvotrace
 linux-riscv64  riscv64-linux-gnu      qemu-riscv64  kelvotrace
-linux-s390x    s390x-linux-gnu        qemu-s390x    kelvotrace picture_test"
+linux-s390x    s390x-linux-gnu        qemu-s390x    kelvotrace picture_test
+linux-mips64el mips64el-linux-gnuabi64 qemu-mips64el kelvotrace
+linux-mipsel   mipsel-linux-gnu       qemu-mipsel   kelvotrace
+linux-powerpc  powerpc-linux-gnu      qemu-ppc      kelvotrace
+linux-ppc64    powerpc64-linux-gnu    qemu-ppc64    kelvotrace
+linux-sparc64  sparc64-linux-gnu      qemu-sparc64  kelvotrace
+linux-armel    arm-linux-gnueabi      qemu-arm      kelvotrace
+linux-alpha    alpha-linux-gnu        qemu-alpha    kelvotrace
+linux-hppa     hppa-linux-gnu         qemu-hppa     kelvotrace"
 case $platform in
     windows-i686 | windows-x86_64)
         arch=${platform#windows-}
@@ -60,7 +68,8 @@ if [[ " ${targets[*]} " == *" picture_test "* ]]; then
     options+=(-DBUILD_TESTING=ON -DGTest_DIR="$gtest/root/lib/cmake/GTest")
 fi
 # Configured afresh each time: a cache from an earlier toolchain file would keep what it found.
-cmake --fresh -S "$source_dir" -B "$build_dir" "${options[@]}" >"$build_dir.configure.log" 2>&1 ||
+rm -rf "$build_dir/CMakeCache.txt" "$build_dir/CMakeFiles"
+cmake -S "$source_dir" -B "$build_dir" "${options[@]}" >"$build_dir.configure.log" 2>&1 ||
     { cat "$build_dir.configure.log"; exit 1; }
 cmake --build "$build_dir" --target "${targets[@]}" -j 2
 if [ -n "${qemu:-}" ]; then

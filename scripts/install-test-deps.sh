@@ -21,7 +21,9 @@ wine32="wine32:i386"        # from the i386 half of the archive
 # and for other machines under qemu-user; GoogleTest's sources for the big-endian picture tests.
 cross="gcc-12-multilib g++-12-multilib qemu-user googletest g++-aarch64-linux-gnu
     g++-s390x-linux-gnu g++-powerpc64le-linux-gnu g++-riscv64-linux-gnu g++-arm-linux-gnueabihf"
-ports=""
+ports="g++-mips64el-linux-gnuabi64 g++-mipsel-linux-gnu g++-powerpc-linux-gnu
+    g++-powerpc64-linux-gnu g++-sparc64-linux-gnu g++-arm-linux-gnueabi g++-alpha-linux-gnu
+    g++-hppa-linux-gnu"      # ... and for the Debian ports, each under qemu-user
 # The .debs built and checked, the source package, the software-centre entry, the man pages.
 packaging="git dpkg-dev debhelper file desktop-file-utils lintian appstream appstream-compose
     appstream-util mandoc"

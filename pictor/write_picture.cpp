@@ -46,13 +46,15 @@ WriteResult writePicture(const char *path) {
     try {
         // Each header line is written by a call of its own, so that a failing device shows at
         // once; the raster follows in one piece.
-        const std::string lines[] = {"P6\n", commentLine(path),
-                                     std::to_string(picture.width) + " " +
-                                         std::to_string(picture.height) + "\n",
-                                     "255\n"};
+        const std::string lines[] = {
+            "P6\n", commentLine(path),
+            std::to_string(picture.width) + " " + std::to_string(picture.height) + "\n", "255\n"};
         const std::vector<unsigned char> bytes = raster();
-        const std::vector<ByteSpan> pieces = {spanOf(lines[0]), spanOf(lines[1]), spanOf(lines[2]),
-                                              spanOf(lines[3]), {bytes.data(), bytes.size()}};
+        const std::vector<ByteSpan> pieces = {spanOf(lines[0]),
+                                              spanOf(lines[1]),
+                                              spanOf(lines[2]),
+                                              spanOf(lines[3]),
+                                              {bytes.data(), bytes.size()}};
         const SaveOutcome outcome = saveFile(path, pieces);
         return {outcome.error == 0, outcome.error, outcome.leftover, outcome.damaged};
     } catch (const std::bad_alloc &) {

@@ -140,10 +140,9 @@ bool ecrirePPM(const Image &image, const char *nom) {
     // The header, then the raster straight from the picture: an array of Pixels is the raster.
     const std::string entete = "P6\n#Kelvo\n" + std::to_string(image.largeur) + " " +
                                std::to_string(image.hauteur) + "\n255\n";
-    Morceau morceaux[] = {
-        {entete.data(), entete.size()},
-        {reinterpret_cast<const char *>(image.pixels.get()),
-         static_cast<std::size_t>(image.nombrePixels()) * sizeof(Pixel)}};
+    Morceau morceaux[] = {{entete.data(), entete.size()},
+                          {reinterpret_cast<const char *>(image.pixels.get()),
+                           static_cast<std::size_t>(image.nombrePixels()) * sizeof(Pixel)}};
 
     errno = 0;
     if (!fichier.ecrire(morceaux, 2)) {

@@ -4,7 +4,7 @@
 #include "image.h"
 
 // Writes image to nom + ".ppm": "P6\n#Kelvo\n<largeur> <hauteur>\n255\n" then the raster.
-// The header and the raster go out in one call where the system can gather them. A named pipe that nobody reads fails at once.
-// Returns true only when every byte was written and the file closed cleanly; on false, errno
-// tells why (the file could not be created, the disk is full, ...).
+// The header and the raster go out in one call where the system can gather them. A named pipe that
+// nobody reads fails at once. Returns true only when every byte was written and the file closed
+// cleanly; on false, errno tells why (the file could not be created, the disk is full, ...).
 bool ecrirePPM(const Image &image, const char *nom);

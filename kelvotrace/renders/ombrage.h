@@ -72,8 +72,7 @@ Pixel couleurLampe(const ObjetViseDe<F, M> &vise, const ombrage::Surface &surfac
     const float cd = ombrage::cosinusPositif(ombrage::versLampe(lampe), surface.normale);
     const Vecteur c = ombrage::materiauEn(vise, surface.point).couleur;
     const Vecteur lumiere = lampe.intensite(surface.point);
-    return ombrage::pixelDe((c.x * cd) * lumiere.x, (c.y * cd) * lumiere.y,
-                            (c.z * cd) * lumiere.z);
+    return ombrage::pixelDe((c.x * cd) * lumiere.x, (c.y * cd) * lumiere.y, (c.z * cd) * lumiere.z);
 }
 
 // Phong: diffuse weighted by 0.9, plus a specular highlight in the lamp's colour.

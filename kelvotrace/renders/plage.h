@@ -107,8 +107,10 @@ template <typename F>
 ObjetViseDe<F, Materiau> viser(const F &forme, const Repere &versLocal, const Vecteur &d,
                                const Image &image) {
     const Vecteur dl = versLocal.appliqueVecteur(d);
-    return {nullptr, &forme, nullptr, &versLocal, dl,
-            plageVisee(rayonEnglobant(forme), versLocal, dl, image.largeur, image.hauteur)};
+    return {
+        nullptr, &forme,
+        nullptr, &versLocal,
+        dl,      plageVisee(rayonEnglobant(forme), versLocal, dl, image.largeur, image.hauteur)};
 }
 
 // An object whose shape and material are `forme` and `materiau`, seen with their own types.

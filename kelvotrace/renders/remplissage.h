@@ -60,8 +60,8 @@ void toucherObjet(LigneObjet &ligne, const ObjetViseDe<F, M> &vise, const Colonn
     }
     for (int c = colonnes.premiere; c <= colonnes.derniere; ++c) {
         const std::size_t i = static_cast<std::size_t>(c);
-        const Vecteur n = ombrage::surfaceTouchee(forme, inverse, Vecteur(x[i], y, 0.0f),
-                                                  direction, ligne.distance[i])
+        const Vecteur n = ombrage::surfaceTouchee(forme, inverse, Vecteur(x[i], y, 0.0f), direction,
+                                                  ligne.distance[i])
                               .normale;
         ligne.nx[i] = n.x;
         ligne.ny[i] = n.y;
@@ -77,8 +77,8 @@ void toucherObjet(LigneObjet &ligne, const ObjetViseDe<F, M> &vise, const Colonn
 // pass per pixel would wait on each pixel's square roots and divisions in turn; short passes
 // let the processor overlap those of many pixels.
 template <typename V, std::size_t N, typename C, typename P>
-void parcourirImpacts(const std::array<V, N> &scene, const Plage &plage, int largeur,
-                      int hauteur, const Vecteur &d, C &&choisir, P &&poser) {
+void parcourirImpacts(const std::array<V, N> &scene, const Plage &plage, int largeur, int hauteur,
+                      const Vecteur &d, C &&choisir, P &&poser) {
     const std::vector<float> x = abscissesFenetre(largeur);
     std::vector<LigneObjet> lignes(N, LigneObjet(largeur));
     for (int l = plage.ligneMax; l >= plage.ligneMin; --l) {

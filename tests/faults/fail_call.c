@@ -11,6 +11,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -19,7 +20,6 @@
 #include <sys/syscall.h>
 #include <sys/uio.h>
 #include <sys/xattr.h>
-#include <signal.h>
 #include <unistd.h>
 
 void *__libc_malloc(size_t size);
@@ -41,7 +41,7 @@ static int failNow(const char *family) {
     if (!armed || call == NULL || family[0] == '\0')
         return 0;
     if (killing ? strcmp(family, "malloc") == 0 || strcmp(family, "short") == 0
-             : strcmp(call, family) != 0)
+                : strcmp(call, family) != 0)
         return 0;
     if (persist ? ++count < at : ++count != at)
         return 0;
@@ -62,18 +62,28 @@ void fault_arm(int on) {
 void *malloc(size_t size) { return failNow("malloc") ? NULL : __libc_malloc(size); }
 
 // Defines a call that fails with value, or else goes to the system's own.
-#define FAILING(family, value, result, name, params, ...)                                       \
-    result name params {                                                                        \
-        static __typeof__(&name) real;                                                          \
-        if (real == NULL)                                                                       \
-            real = (__typeof__(&name))dlsym(RTLD_NEXT, #name);                                  \
-        return failNow(family) ? value : real(__VA_ARGS__);                                     \
+#define FAILING(family, value, result, name, params, ...)                                          \
+    result name params {                                                                           \
+        static __typeof__(&name) real;                                                             \
+        if (real == NULL)                                                                          \
+            real = (__typeof__(&name))dlsym(RTLD_NEXT, #name);                                     \
+        return failNow(family) ? value : real(__VA_ARGS__);                                        \
     }
 // The mode is passed on whether or not the flags ask for one.
-#define MODE(flags) va_list rest; va_start(rest, flags); mode_t mode = va_arg(rest, mode_t); va_end(rest)
+#define MODE(flags)                                                                                \
+    va_list rest;                                                                                  \
+    va_start(rest, flags);                                                                         \
+    mode_t mode = va_arg(rest, mode_t);                                                            \
+    va_end(rest)
 
-FAILING("open", -1, int, open, (const char *p, int f, ...), p, f, ({ MODE(f); mode; }))
-FAILING("open", -1, int, openat, (int d, const char *p, int f, ...), d, p, f, ({ MODE(f); mode; }))
+FAILING("open", -1, int, open, (const char *p, int f, ...), p, f, ({
+            MODE(f);
+            mode;
+        }))
+FAILING("open", -1, int, openat, (int d, const char *p, int f, ...), d, p, f, ({
+            MODE(f);
+            mode;
+        }))
 FAILING("fsync", -1, int, fsync, (int fd), fd)
 FAILING("fallocate", -1, int, fallocate, (int fd, int m, off_t o, off_t n), fd, m, o, n)
 FAILING("ftruncate", -1, int, ftruncate, (int fd, off_t n), fd, n)

@@ -15,9 +15,9 @@ namespace {
 
 std::string contents() { // the planes, loaded and transformed, with the size
     std::string bytes = std::to_string(picture.width) + "x" + std::to_string(picture.height);
-    for (const ColourPlane *plane : {&picture.loadedRed, &picture.loadedGreen, &picture.loadedBlue,
-                                     &picture.transformedRed, &picture.transformedGreen,
-                                     &picture.transformedBlue})
+    for (const ColourPlane *plane :
+         {&picture.loadedRed, &picture.loadedGreen, &picture.loadedBlue, &picture.transformedRed,
+          &picture.transformedGreen, &picture.transformedBlue})
         for (int r = 0; r < picture.height; ++r)
             bytes.append(reinterpret_cast<const char *>((*plane)[r]), picture.width);
     return bytes;
@@ -46,8 +46,8 @@ int main(int argc, char **argv) {
         arm(0);
         // On standard error: a save may write to standard output.
         std::fprintf(stderr, "%s %d%s%s%s\n", result.written ? "saved" : "error", result.error,
-                     result.damaged ? " damaged" : "", result.leftover.empty() ? "" : " leftover=",
-                     result.leftover.c_str());
+                     result.damaged ? " damaged" : "",
+                     result.leftover.empty() ? "" : " leftover=", result.leftover.c_str());
         return result.written == (result.error == 0) ? 0 : 1;
     }
     const std::string shown = contents();

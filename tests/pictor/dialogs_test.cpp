@@ -50,14 +50,9 @@ TEST(FileDialogFilter, MatchesTheStoredBytesWithoutRegardToCase) {
         bool listed;
     } cases[] = {
         {"*.ppm", "caf\xe9.ppm", true}, // Latin-1: not valid UTF-8
-        {"*.ppm", "TESTLAMP.PPM", true},
-        {"*.ppm", "a.ppm.bak", false},
-        {"*.ppm", "appm", false},
-        {"*.pgm;*.ppm", "x.PpM", true},
-        {"*.pgm;", "x.ppm", false},
-        {"?.ppm", "\xe9.ppm", true},
-        {"*.*", "README", true},
-        {"", "a.ppm", false},
+        {"*.ppm", "TESTLAMP.PPM", true}, {"*.ppm", "a.ppm.bak", false}, {"*.ppm", "appm", false},
+        {"*.pgm;*.ppm", "x.PpM", true},  {"*.pgm;", "x.ppm", false},    {"?.ppm", "\xe9.ppm", true},
+        {"*.*", "README", true},         {"", "a.ppm", false},
     };
     for (const auto &c : cases)
         EXPECT_EQ(filterMatches(c.patterns, c.name), c.listed) << c.patterns << " " << c.name;

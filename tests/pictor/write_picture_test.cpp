@@ -3,14 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
-#include <sstream>
 #include <filesystem>
 #include <iterator>
+#include <sstream>
 #include <string>
 
 #include <sys/resource.h>
@@ -213,7 +213,8 @@ int saveAs(uid_t user, const std::string &path, const std::string &cache) {
 // What a save must keep: the name's kind, the file's kind, owner, group, mode and links, its
 // extended attributes (the ACL among them).
 std::string metadata(const std::string &path) {
-    struct stat name {}, file {};
+    struct stat name {
+    }, file{};
     lstat(path.c_str(), &name);
     stat(path.c_str(), &file);
     std::ostringstream text;
@@ -223,7 +224,8 @@ std::string metadata(const std::string &path) {
     const ssize_t size = listxattr(path.c_str(), names, sizeof names);
     for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(names + at)) + 1)
         text << " " << names + at << "="
-             << std::string(value, std::max<ssize_t>(getxattr(path.c_str(), names + at, value, 1024), 0));
+             << std::string(value,
+                            std::max<ssize_t>(getxattr(path.c_str(), names + at, value, 1024), 0));
     return text.str();
 }
 
@@ -239,9 +241,9 @@ TEST_F(PictureTest, SaveKeepsContentAndMetadataOfEveryKindOfTarget) {
     std::filesystem::permissions(cache + "/pictor", std::filesystem::perms::all);
     const struct {
         const char *setUp, *target;
-        uid_t saver;    // as root; otherwise the test's own user saves
-        bool rootOnly;  // needs a file of another user
-        int error;      // refused when no copy of the old bytes can be kept
+        uid_t saver;   // as root; otherwise the test's own user saves
+        bool rootOnly; // needs a file of another user
+        int error;     // refused when no copy of the old bytes can be kept
     } cases[] = {
         {"mkdir ro && echo old > ro/p && chmod 666 ro/p && (chown nobody ro/p; chmod 555 ro)",
          "ro/p", 65534, false, 0},

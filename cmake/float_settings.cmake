@@ -93,8 +93,8 @@ foreach(var KELVO_SAFE_FLOAT_MACROS KELVO_X86_32 KELVO_FLT_EVAL_0 KELVO_fno_math
 endforeach()
 
 # What the compiler itself says: flags given where this file does not look (a wrapper script,
-# a specs file) show here, as far as the compiler has macros for them. One check, and one for
-# each macro only to name it.
+# the driver's own defaults) show here, as far as the compiler has macros for them. One check,
+# and one for each macro only to name it.
 set(kelvo_macros __FAST_MATH__ __FINITE_MATH_ONLY__ __ASSOCIATIVE_MATH__ __RECIPROCAL_MATH__
     __NO_SIGNED_ZEROS__)
 set(kelvo_macro_source "#if @test@\n#error\n#endif\nint main() {}")

@@ -3,24 +3,29 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "pixel.h"
 
 struct Image {
-    // Every pixel starts as (0, 0, 0). A negative size is taken as an empty picture.
-    Image(std::int16_t largeur_, std::int16_t hauteur_);
+    // Every pixel starts as `fond`, (0, 0, 0) unless said otherwise: a render whose rays mostly
+    // miss starts from its background and stores only what its rays meet. A negative size is
+    // taken as an empty picture.
+    Image(std::int16_t largeur_, std::int16_t hauteur_, const Pixel &fond = Pixel{});
     Image(const Image &) = delete;
     Image &operator=(const Image &) = delete;
 
     // largeur * hauteur; the pixel of column c, row l is pixels[l * largeur + c].
     int nombrePixels() const;
 
-    // Sets every pixel to `couleur`.
-    void remplir(const Pixel &couleur);
-
     // The sizes and the pixel block are fixed at construction: the pixels can change, never
     // how many there are.
     const std::int16_t largeur;
     const std::int16_t hauteur;
-    const std::unique_ptr<Pixel[]> pixels;
+
+    // Raw memory that the first fill turns into pixels (Pixel is a trivially copyable type).
+    struct Liberer {
+        void operator()(Pixel *p) const { ::operator delete(p); }
+    };
+    const std::unique_ptr<Pixel[], Liberer> pixels;
 };

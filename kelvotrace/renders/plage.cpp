@@ -39,18 +39,19 @@ Intervalle indices(double centre, double demi, int taille) {
 
 } // namespace
 
-Plage plageVisee(float rayonEnglobant, const Repere &versLocal, const Vecteur &directionLocale,
+Plage plageVisee(float rayonEnglobant, const Repere &inverseForme, const Vecteur &directionLocale,
                  int largeur, int hauteur) {
-    const Plage tout{0, hauteur - 1, 0, largeur - 1};
+    const Plage tout{0, std::vector<Colonnes>(static_cast<std::size_t>(std::max(hauteur, 0)),
+                                              Colonnes{0, largeur - 1})};
 
     // The ray of window point (x, y) starts at x i + y j + o in the shape's frame and runs
     // along k. Its distance to the shape's centre is |x u + y v + w|, with u, v and w the parts
     // of i, j and o across k: below a radius r, that is an ellipse in (x, y).
     const Double3 k = enDouble(directionLocale);
     const double kk = scalaire(k, k);
-    const Double3 o = enDouble(versLocal.origine);
-    const Double3 u = orthogonal(enDouble(versLocal.i), k, kk);
-    const Double3 v = orthogonal(enDouble(versLocal.j), k, kk);
+    const Double3 o = enDouble(inverseForme.origine);
+    const Double3 u = orthogonal(enDouble(inverseForme.i), k, kk);
+    const Double3 v = orthogonal(enDouble(inverseForme.j), k, kk);
     const Double3 w = orthogonal(o, k, kk);
     const double uu = scalaire(u, u), uv = scalaire(u, v), vv = scalaire(v, v);
     const double det = uu * vv - uv * uv;
@@ -64,8 +65,8 @@ Plage plageVisee(float rayonEnglobant, const Repere &versLocal, const Vecteur &d
     const double r = rayonEnglobant;
     const double echelle =
         r + std::sqrt(scalaire(o, o)) +
-        225.0 * (std::sqrt(scalaire(enDouble(versLocal.i), enDouble(versLocal.i))) +
-                 std::sqrt(scalaire(enDouble(versLocal.j), enDouble(versLocal.j))));
+        225.0 * (std::sqrt(scalaire(enDouble(inverseForme.i), enDouble(inverseForme.i))) +
+                 std::sqrt(scalaire(enDouble(inverseForme.j), enDouble(inverseForme.j))));
     const double rayonSur = std::sqrt(r * r + 1e-4 * echelle * echelle) + 1e-4 * echelle;
 
     // The ellipse's centre, and its half extents along x and y.
@@ -80,20 +81,20 @@ Plage plageVisee(float rayonEnglobant, const Repere &versLocal, const Vecteur &d
     }
     const Intervalle colonnes = indices(x0, demiX, largeur);
     const Intervalle lignes = indices(y0, demiY, hauteur);
-    Plage plage{lignes.premier, lignes.dernier, colonnes.premier, colonnes.dernier};
+    Plage plage{lignes.premier, {}};
 
     // Row by row, at the row's own y: the x where |x u + (y v + w)| <= r, the roots of
     // uu x^2 + 2 b x + c = 0. A row the ellipse misses casts no ray.
-    plage.parLigne.reserve(static_cast<std::size_t>(plage.ligneMax - plage.ligneMin + 1));
-    for (int l = plage.ligneMin; l <= plage.ligneMax; ++l) {
+    plage.parLigne.reserve(static_cast<std::size_t>(std::max(lignes.dernier - lignes.premier + 1, 0)));
+    for (int l = lignes.premier; l <= lignes.dernier; ++l) {
         const double y = coordonneeFenetre(l, hauteur);
         const double b = y * uv + uw;
         const double c = y * y * vv + 2.0 * y * vw + scalaire(w, w) - rayonSur * rayonSur;
         const double discriminant = b * b - uu * c;
-        Colonnes ligne{plage.colonneMax + 1, plage.colonneMin - 1};
+        Colonnes ligne{0, -1};
         if (discriminant >= 0.0) {
             const Intervalle x = indices(-b / uu, std::sqrt(discriminant) / uu, largeur);
-            ligne = {std::max(x.premier, plage.colonneMin), std::min(x.dernier, plage.colonneMax)};
+            ligne = {std::max(x.premier, colonnes.premier), std::min(x.dernier, colonnes.dernier)};
         }
         plage.parLigne.push_back(ligne);
     }

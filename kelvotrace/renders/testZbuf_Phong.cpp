@@ -1,76 +1,88 @@
 #include "renders.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "ecriture.h"
-#include "geometry/sphere.h"
+#include "geometry/lampe.h"
 #include "impact.h"
-#include "remplissage.h"
+#include "ombrage.h"
+#include "rangee.h"
 #include "scene.h"
 
 namespace {
 
-// Whole-number depths, one row block per row, a row and a column more than the picture.
-using TamponProfondeur = std::vector<std::vector<std::int32_t>>;
+// Whole-number depths, 100 at first: a row block of largeur + 1 entries for each row and one
+// row more than the picture, the blocks one after the other.
+class TamponProfondeur {
+  public:
+    TamponProfondeur(int largeur, int hauteur)
+        : parLigne(static_cast<std::size_t>(largeur) + 1),
+          valeurs(parLigne * (static_cast<std::size_t>(hauteur) + 1), 100) {}
+
+    std::int32_t &operator()(int ligne, int colonne) {
+        return valeurs[static_cast<std::size_t>(ligne) * parLigne +
+                       static_cast<std::size_t>(colonne)];
+    }
+
+  private:
+    std::size_t parLigne;
+    std::vector<std::int32_t> valeurs;
+};
 
 constexpr float profondeurManquee = 101.0f; // beyond the initial 100: a miss never shows
 
-// One pass of one object over the pixels its rays can meet (elsewhere a miss would change
-// nothing): a pixel takes the object's colour where the object is nearer than the whole-number
-// depth already stored there.
-void passeObjet(const ObjetViseDe<Sphere, MateriauUniforme> &vise, const Lampe &lampe, Image &image,
-                TamponProfondeur &profondeur) {
-    using Vise = ObjetViseDe<Sphere, MateriauUniforme>;
+// One pass of one object: a pixel takes the object's colour where the object is nearer than the
+// whole-number depth stored there. A ray outside the columns that can meet the object misses,
+// and a miss never passes the depth test: those pixels are left as they are.
+void passe(const SphereColoree &objet, const Lampe &lampe, Image &image,
+           TamponProfondeur &profondeur) {
     const Pixel fond{10, 10, 40};
-    const std::array<Vise, 1> seul{vise};
-    // The object's own parameter, hit or not.
-    const auto sienne = [&](const auto &distance) {
-        return ImpactDe<Vise>{&seul[0], vise.objet, distance(seul[0])};
-    };
-    const auto poser = [&](const RayonPixel &rayon, const ImpactDe<Vise> &impact,
-                           const ombrage::Surface &surface) {
-        const float t = impact.distance;
-        const bool touche = estImpact(t);
-        // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
-        const float candidate = touche || t != -1.0f ? t : profondeurManquee;
+    Rangee rangee = objet.rangee(image);
+    for (int l = image.hauteur - 1; l >= 0; --l) {
+        rangee.lancer(l);
+        const Colonnes colonnes = rangee.colonnes();
+        for (int c = colonnes.derniere; c >= colonnes.premiere; --c) {
+            const float t = rangee.distance(c);
+            const bool touche = estImpact(t);
+            // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
+            const float candidate = touche || t != -1.0f ? t : profondeurManquee;
 
-        std::int32_t &stockee = profondeur[static_cast<std::size_t>(rayon.ligne)]
-                                          [static_cast<std::size_t>(rayon.colonne)];
-        if (static_cast<float>(stockee) > candidate) {
-            stockee = static_cast<std::int32_t>(candidate);
-            image.pixels[rayon.ligne * image.largeur + rayon.colonne] =
-                touche ? couleurPhong(vise, surface, lampe, directionVisee) : fond;
+            std::int32_t &stockee = profondeur(l, c);
+            if (static_cast<float>(stockee) > candidate) {
+                stockee = static_cast<std::int32_t>(candidate);
+                Pixel &pixel = image.pixels[l * image.largeur + c];
+                if (!touche) {
+                    pixel = fond;
+                    continue;
+                }
+                const Surface surface = rangee.surface(c);
+                pixel = couleurPhong(surface, objet.proprietes(surface.point), lampe,
+                                     directionVisee);
+            }
         }
-    };
-    parcourirImpacts(seul, vise.plage, image.largeur, image.hauteur, directionVisee, sienne, poser);
+    }
 }
 
 } // namespace
 
 int testZbuf_Phong() {
-    const Sphere moyenne(-40.0f);
-    const Sphere grande(-55.0f);
-    const Sphere petite(-25.0f);
-    Image image(500, 500);
-    // Fractions of 255: 20, 70, 80, 200, 220 and 240.
-    const MateriauUniforme vertJaune = materiauScene(Vecteur(0.78431374f, 0.8627451f, 0.3137255f));
-    const MateriauUniforme rouge = materiauScene(Vecteur(0.8627451f, 0.078431375f, 0.078431375f));
-    const MateriauUniforme bleu = materiauScene(Vecteur(0.078431375f, 0.27450982f, 0.78431374f));
-    const Objet devant(&moyenne, Repere(Vecteur(0.0f, -10.0f, 40.0f)), &vertJaune, Repere());
-    const Objet derriere(&grande, Repere(Vecteur(50.0f, -20.0f, 80.0f)), &rouge,
-                         Repere(Vecteur(50.0f, -20.0f, 80.0f)));
-    const Objet gauche(&petite, Repere(Vecteur(-130.0f, 0.0f, 80.0f)), &bleu,
-                       Repere(Vecteur(-130.0f, 0.0f, 80.0f)));
+    Image image(500, 500); // black where no object shows
+    // In the order of the passes. Fractions of 255: 20, 70, 80, 200, 220 and 240.
+    const SphereColoree devant(-40.0f, Vecteur(0.0f, -10.0f, 40.0f),
+                               Vecteur(0.78431374f, 0.8627451f, 0.3137255f), Vecteur());
+    const SphereColoree derriere(-55.0f, Vecteur(50.0f, -20.0f, 80.0f),
+                                 Vecteur(0.8627451f, 0.078431375f, 0.078431375f),
+                                 Vecteur(50.0f, -20.0f, 80.0f));
+    const SphereColoree gauche(-25.0f, Vecteur(-130.0f, 0.0f, 80.0f),
+                               Vecteur(0.078431375f, 0.27450982f, 0.78431374f),
+                               Vecteur(-130.0f, 0.0f, 80.0f));
     const Lampe lampe(directionLampeScene(), Vecteur(0.8627451f, 0.9411765f, 0.9411765f));
 
-    TamponProfondeur profondeur(
-        static_cast<std::size_t>(image.hauteur) + 1,
-        std::vector<std::int32_t>(static_cast<std::size_t>(image.largeur) + 1, 100));
-    for (const auto &vise : {viser(devant, moyenne, vertJaune, directionVisee, image),
-                             viser(derriere, grande, rouge, directionVisee, image),
-                             viser(gauche, petite, bleu, directionVisee, image)}) {
-        passeObjet(vise, lampe, image, profondeur);
-    }
+    TamponProfondeur profondeur(image.largeur, image.hauteur);
+    passe(devant, lampe, image, profondeur);
+    passe(derriere, lampe, image, profondeur);
+    passe(gauche, lampe, image, profondeur);
     return ecrireRendu(image, "testZbuf_Phong");
 }

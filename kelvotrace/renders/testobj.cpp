@@ -1,14 +1,17 @@
 #include "renders.h"
 
 #include "ecriture.h"
+#include "geometry/materiau_uniforme.h"
+#include "geometry/objet.h"
 #include "geometry/sphere.h"
 #include "image/octet_couleur.h"
 #include "impact.h"
-#include "remplissage.h"
+#include "rangee.h"
 #include "scene.h"
 
 int testobj() {
-    Image image(450, 450);
+    const Pixel fond{0, 0, 255};
+    Image image(450, 450, fond); // the rays that cannot meet the sphere stay blue
     const Sphere sphere(-80.0f);
     const Repere repereForme(Vecteur(-15.0f, -14.0f, 160.0f));
     const Repere repereMateriau(Vecteur(-15.0f, -14.0f, 160.0f));
@@ -18,17 +21,21 @@ int testobj() {
 
     // The +z direction mapped by the shape's frame: the same for every ray.
     const Vecteur d = repereForme.appliqueVecteur(directionVisee);
-    const auto vise = viser(objet, sphere, materiau, d, image);
-    const Pixel fond{0, 0, 255};
-    remplirImage(image, vise.plage, fond, [&](const RayonPixel &rayon) {
-        const float t = distanceDansPlage(vise, rayon.origine);
-        if (!estImpact(t)) {
-            return fond;
+    Rangee rangee(sphere, objet.inverseForme, d, image);
+    for (int l = image.hauteur - 1; l >= 0; --l) {
+        rangee.lancer(l);
+        const Colonnes colonnes = rangee.colonnes();
+        for (int c = colonnes.derniere; c >= colonnes.premiere; --c) {
+            Pixel &pixel = image.pixels[l * image.largeur + c];
+            if (!estImpact(rangee.distance(c))) {
+                pixel = fond;
+                continue;
+            }
+            const Vecteur p = rangee.surface(c).point;
+            const Vecteur couleur =
+                materiau.proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
+            pixel = {octetCouleur(couleur.x), octetCouleur(couleur.y), octetCouleur(couleur.z)};
         }
-        const Vecteur p = t * d + rayon.origine;
-        const Vecteur couleur =
-            vise.materiau->proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
-        return Pixel{octetCouleur(couleur.x), octetCouleur(couleur.y), octetCouleur(couleur.z)};
-    });
+    }
     return ecrireRendu(image, "testobj");
 }

@@ -12,10 +12,12 @@ inline float coordonneeFenetre(int indice, int taille) {
     return static_cast<float>(static_cast<double>(indice * 450) / taille - 225.0);
 }
 
-// The window coordinates of all columns of a row, computed once per render.
-inline std::vector<float> abscissesFenetre(int largeur) {
-    std::vector<float> x(static_cast<std::size_t>(largeur));
-    for (int c = 0; c < largeur; ++c) {
+// The window coordinates of the first `nombre` columns of a row of `largeur` pixels (past the
+// row's end, where they are asked for, of the columns that would follow), computed once per
+// render.
+inline std::vector<float> abscissesFenetre(int largeur, int nombre) {
+    std::vector<float> x(static_cast<std::size_t>(nombre));
+    for (int c = 0; c < nombre; ++c) {
         x[static_cast<std::size_t>(c)] = coordonneeFenetre(c, largeur);
     }
     return x;
@@ -23,9 +25,3 @@ inline std::vector<float> abscissesFenetre(int largeur) {
 
 inline const Vecteur directionVisee{0.0f, 0.0f, 1.0f};
 
-// The ray of one pixel: its origin in the window, and the row and column it colours.
-struct RayonPixel {
-    Vecteur origine;
-    int ligne;
-    int colonne;
-};

@@ -50,10 +50,9 @@ TEST(OctetCouleur, NonFiniteAndHugeValuesGiveZero) {
     EXPECT_EQ(octetCouleur(1e30f), 0);
 }
 
-TEST(Image, RemplirSetsEveryPixel) {
-    for (const std::int16_t cote : {0, 1, 3, 450}) {
-        Image image(cote, 7);
-        image.remplir({10, 20, 40});
+TEST(Image, StartsAsTheGivenBackground) {
+    for (const std::int16_t cote : {0, 1, 3, 31, 33, 450}) {
+        const Image image(cote, 7, {10, 20, 40});
         for (int k = 0; k < image.nombrePixels(); ++k) {
             ASSERT_EQ(image.pixels[k].r * 65536 + image.pixels[k].g * 256 + image.pixels[k].b,
                       10 * 65536 + 20 * 256 + 40)

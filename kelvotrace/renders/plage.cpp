@@ -85,7 +85,8 @@ Plage plageVisee(float rayonEnglobant, const Repere &inverseForme, const Vecteur
 
     // Row by row, at the row's own y: the x where |x u + (y v + w)| <= r, the roots of
     // uu x^2 + 2 b x + c = 0. A row the ellipse misses casts no ray.
-    plage.parLigne.reserve(static_cast<std::size_t>(std::max(lignes.dernier - lignes.premier + 1, 0)));
+    plage.parLigne.reserve(
+        static_cast<std::size_t>(std::max(lignes.dernier - lignes.premier + 1, 0)));
     for (int l = lignes.premier; l <= lignes.dernier; ++l) {
         const double y = coordonneeFenetre(l, hauteur);
         const double b = y * uv + uw;

@@ -23,8 +23,8 @@ Rangee::Rangee(const Sphere &sphere_, const Repere &inverseForme_, const Vecteur
       directionLocale(inverseForme_.appliqueVecteur(d)), hauteur(image.hauteur),
       plage(plageVisee(sphere_.rayonEnglobant(), inverseForme_, directionLocale, image.largeur,
                        image.hauteur)),
-      x(abscissesFenetre(image.largeur, image.largeur + parGroupe)), t(x.size()), nx(x.size()), ny(x.size()),
-      nz(x.size()) {}
+      x(abscissesFenetre(image.largeur, image.largeur + parGroupe)), t(x.size()), nx(x.size()),
+      ny(x.size()), nz(x.size()) {}
 
 namespace {
 
@@ -61,6 +61,6 @@ void Rangee::lancer(int ligne) {
         groupes.premiere -= groupes.premiere % parGroupe;
         groupes.derniere += parGroupe - 1 - (groupes.derniere - groupes.premiere) % parGroupe;
     }
-    lancerColonnes(sphere, inverseForme, direction, directionLocale, x.data(), y, groupes,
-                   t.data(), nx.data(), ny.data(), nz.data());
+    lancerColonnes(sphere, inverseForme, direction, directionLocale, x.data(), y, groupes, t.data(),
+                   nx.data(), ny.data(), nz.data());
 }

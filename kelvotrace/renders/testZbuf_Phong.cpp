@@ -58,8 +58,8 @@ void passe(const SphereColoree &objet, const Lampe &lampe, Image &image,
                     continue;
                 }
                 const Surface surface = rangee.surface(c);
-                pixel = couleurPhong(surface, objet.proprietes(surface.point), lampe,
-                                     directionVisee);
+                pixel =
+                    couleurPhong(surface, objet.proprietes(surface.point), lampe, directionVisee);
             }
         }
     }

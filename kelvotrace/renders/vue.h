@@ -24,4 +24,3 @@ inline std::vector<float> abscissesFenetre(int largeur, int nombre) {
 }
 
 inline const Vecteur directionVisee{0.0f, 0.0f, 1.0f};
-

@@ -1,5 +1,7 @@
-// The range of pixels whose rays can meet a shape: every ray outside it really misses.
+// The columns of each row whose rays can meet a sphere: every ray outside them really misses.
 #include "impact.h"
+#include "rangee.h"
+#include "vue.h"
 
 #include <cmath>
 #include <limits>
@@ -14,7 +16,7 @@ namespace {
 struct Cas {
     std::string nom;
     float rayon;
-    Repere versLocal; // world to sphere
+    Repere inverseForme; // world to sphere
     Vecteur direction;
     std::int16_t taille;
 };
@@ -44,19 +46,27 @@ const Cas cas[] = {
 
 } // namespace
 
-TEST(PlageVisee, EveryRayOutsideTheRangeMissesWhenTestedInFull) {
+TEST(Rangee, EveryRayOutsideTheCastColumnsMissesWhenTestedInFull) {
     for (const Cas &c : cas) {
         const Sphere sphere(c.rayon);
         const Image image(c.taille, c.taille);
-        const auto vise = viser(sphere, c.versLocal, c.direction, image);
-        const Vecteur dl = c.versLocal.appliqueVecteur(c.direction);
-        int dehors = 0, touches = 0;
+        Rangee rangee(sphere, c.inverseForme, c.direction, image);
+        const Vecteur dl = c.inverseForme.appliqueVecteur(c.direction);
+        int dehors = 0, touches = 0, lignes = 0, gauche = c.taille, droite = -1;
         for (int l = 0; l < c.taille; ++l) {
+            rangee.lancer(l);
+            const Colonnes lancees = rangee.colonnes();
+            if (lancees.premiere <= lancees.derniere) {
+                ++lignes;
+                gauche = std::min(gauche, lancees.premiere);
+                droite = std::max(droite, lancees.derniere);
+            }
             for (int colonne = 0; colonne < c.taille; ++colonne) {
                 const Vecteur o(coordonneeFenetre(colonne, c.taille),
                                 coordonneeFenetre(l, c.taille), 0.0f);
-                const float t = sphere.intersection(c.versLocal.appliquePoint(o), dl);
-                if (vise.plage.contient(l, colonne)) {
+                const float t = sphere.intersection(c.inverseForme.appliquePoint(o), dl);
+                if (colonne >= lancees.premiere && colonne <= lancees.derniere) {
+                    ASSERT_EQ(rangee.distance(colonne), t) << c.nom << ": " << l << ", " << colonne;
                     touches += estImpact(t) ? 1 : 0;
                 } else {
                     ++dehors;
@@ -64,53 +74,44 @@ TEST(PlageVisee, EveryRayOutsideTheRangeMissesWhenTestedInFull) {
                 }
             }
         }
-        // A round disc's range is its square and a few pixels.
-        const bool rond = c.versLocal.i.x == 1.0f && c.versLocal.j.y == 1.0f && c.direction.x == 0;
+        // A round disc's rows and columns are its diameter and a few pixels.
+        const bool rond =
+            c.inverseForme.i.x == 1.0f && c.inverseForme.j.y == 1.0f && c.direction.x == 0;
         const int cote = static_cast<int>(2.0f * std::fabs(c.rayon) * c.taille / 450.0f) + 6;
-        EXPECT_TRUE(!rond || vise.plage.ligneMax - vise.plage.ligneMin <= cote) << c.nom;
-        EXPECT_TRUE(!rond || vise.plage.colonneMax - vise.plage.colonneMin <= cote) << c.nom;
-        EXPECT_GT(dehors, c.taille * c.taille / 2) << c.nom;
-        // Row by row, a disc's range leaves out most of its square's corners.
-        const int lignes = vise.plage.ligneMax - vise.plage.ligneMin + 1;
-        const int colonnes = vise.plage.colonneMax - vise.plage.colonneMin + 1;
-        EXPECT_LT(c.taille * c.taille - dehors, 0.85 * lignes * colonnes) << c.nom;
+        const int colonnes = droite - gauche + 1;
+        EXPECT_TRUE(!rond || (lignes <= cote + 1 && colonnes <= cote + 1)) << c.nom;
+        // Row by row, a disc's columns leave out most of its square's corners.
+        EXPECT_LT(c.taille * c.taille - dehors, 0.9 * lignes * colonnes) << c.nom;
         EXPECT_GT(touches, 0) << c.nom;
     }
 }
 
-TEST(PlageVisee, TheDepthBufferRayJustOffTheSurfaceStaysInside) {
+TEST(Rangee, TheDepthBufferRayJustOffTheSurfaceIsCast) {
     // Column 250 of row 239 meets the front sphere at t in (0, 0.001]: it must still be cast.
     const Sphere sphere(-40.0f);
-    const Repere versLocal = centreEn(0.0f, -10.0f, 40.0f);
     const Image image(500, 500);
-    const auto vise = viser(sphere, versLocal, versZ, image);
-    EXPECT_TRUE(vise.plage.contient(239, 250));
-    const float t = distanceImpact(vise, RayonPixel{Vecteur(0.0f, -9.900001f, 0.0f), 239, 250});
-    EXPECT_GT(t, 0.0f);
-    EXPECT_FALSE(estImpact(t));
+    Rangee rangee(sphere, centreEn(0.0f, -10.0f, 40.0f), versZ, image);
+    rangee.lancer(239);
+    EXPECT_GT(rangee.distance(250), 0.0f);
+    EXPECT_FALSE(estImpact(rangee.distance(250)));
 }
 
-TEST(PlageVisee, NoBoundMeansEveryRayIsCast) {
+TEST(Rangee, NoBoundCastsEveryRayAndOffThePictureNone) {
     const Image image(450, 450);
     for (const float rayon :
          {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN(), 1e30f}) {
         const Sphere sphere(rayon);
-        const Plage plage = viser(sphere, Repere(), versZ, image).plage;
-        EXPECT_EQ(plage.ligneMin, 0) << rayon;
-        EXPECT_EQ(plage.ligneMax, 449) << rayon;
-        EXPECT_EQ(plage.colonneMin, 0) << rayon;
-        EXPECT_EQ(plage.colonneMax, 449) << rayon;
+        Rangee rangee(sphere, Repere(), versZ, image);
+        for (const int l : {0, 449}) {
+            rangee.lancer(l);
+            EXPECT_EQ(rangee.colonnes().premiere, 0) << rayon;
+            EXPECT_EQ(rangee.colonnes().derniere, 449) << rayon;
+        }
     }
-    // Seen only through the shape interface, a sphere has no known bound either.
     const Sphere petite(10.0f);
-    const Plage entiere = viser(static_cast<const Forme &>(petite), Repere(), versZ, image).plage;
-    EXPECT_EQ(entiere.ligneMax - entiere.ligneMin, 449);
-    EXPECT_EQ(entiere.colonneMax - entiere.colonneMin, 449);
-}
-
-TEST(PlageVisee, AnObjectOffThePictureCastsNoRay) {
-    const Sphere sphere(10.0f);
-    const Image image(450, 450);
-    EXPECT_TRUE(viser(sphere, centreEn(400.0f, 0.0f, 50.0f), versZ, image).plage.vide());
-    EXPECT_TRUE(reunion(Plage{0, -1, 0, -1}, Plage{3, 4, 5, 6}).contient(4, 6));
+    Rangee ailleurs(petite, centreEn(400.0f, 0.0f, 50.0f), versZ, image);
+    for (int l = 0; l < 450; ++l) {
+        ailleurs.lancer(l);
+        ASSERT_GT(ailleurs.colonnes().premiere, ailleurs.colonnes().derniere) << l;
+    }
 }

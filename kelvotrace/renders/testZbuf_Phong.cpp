@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
+#include <memory>
+#include <new>
 
 #include "ecriture.h"
 #include "geometry/lampe.h"
@@ -14,21 +16,35 @@
 namespace {
 
 // Whole-number depths, 100 at first: a row block of largeur + 1 entries for each row and one
-// row more than the picture, the blocks one after the other.
+// row more than the picture, the blocks one after the other. Each entry holds 100 minus its
+// depth, so that memory fresh from the system, all zeros, already reads 100 everywhere: only
+// the pages the passes reach are ever touched.
 class TamponProfondeur {
   public:
     TamponProfondeur(int largeur, int hauteur)
         : parLigne(static_cast<std::size_t>(largeur) + 1),
-          valeurs(parLigne * (static_cast<std::size_t>(hauteur) + 1), 100) {}
+          ecarts(static_cast<std::int32_t *>(std::calloc(
+              parLigne * (static_cast<std::size_t>(hauteur) + 1), sizeof(std::int32_t)))) {
+        if (ecarts == nullptr) {
+            throw std::bad_alloc();
+        }
+    }
 
-    std::int32_t &operator()(int ligne, int colonne) {
-        return valeurs[static_cast<std::size_t>(ligne) * parLigne +
-                       static_cast<std::size_t>(colonne)];
+    std::int32_t lire(int ligne, int colonne) const { return 100 - ecarts[indice(ligne, colonne)]; }
+    void ecrire(int ligne, int colonne, std::int32_t profondeur) {
+        ecarts[indice(ligne, colonne)] = 100 - profondeur;
     }
 
   private:
+    std::size_t indice(int ligne, int colonne) const {
+        return static_cast<std::size_t>(ligne) * parLigne + static_cast<std::size_t>(colonne);
+    }
+
+    struct Liberer {
+        void operator()(std::int32_t *p) const { std::free(p); }
+    };
     std::size_t parLigne;
-    std::vector<std::int32_t> valeurs;
+    std::unique_ptr<std::int32_t[], Liberer> ecarts;
 };
 
 constexpr float profondeurManquee = 101.0f; // beyond the initial 100: a miss never shows
@@ -49,9 +65,8 @@ void passe(const SphereColoree &objet, const Lampe &lampe, Image &image,
             // A parameter in (0, 0.001] is no hit, yet it still claims the pixel, at depth 0.
             const float candidate = touche || t != -1.0f ? t : profondeurManquee;
 
-            std::int32_t &stockee = profondeur(l, c);
-            if (static_cast<float>(stockee) > candidate) {
-                stockee = static_cast<std::int32_t>(candidate);
+            if (static_cast<float>(profondeur.lire(l, c)) > candidate) {
+                profondeur.ecrire(l, c, static_cast<std::int32_t>(candidate));
                 Pixel &pixel = image.pixels[l * image.largeur + c];
                 if (!touche) {
                     pixel = fond;

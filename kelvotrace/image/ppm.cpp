@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 #endif
@@ -38,12 +39,18 @@ long long ecrireMorceaux(int fd, const Morceau *morceaux, int) {
 
 int fermerDescripteur(int fd) { return _close(fd); }
 
+// Emptied when opened: nothing of the old file is left to cut.
+long long tailleAncienne(int) { return 0; }
+
+int couper(int, long long) { return 0; }
+
 #else
 
 // Opened without blocking, so that a named pipe nobody reads fails at once (ENXIO) instead of
-// waiting forever; the writes then block as usual.
+// waiting forever; the writes then block as usual. An old file is not emptied here but written
+// over and then cut (see Fichier::remplacer).
 int ouvrir(const char *chemin) {
-    const int fd = open(chemin, O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int fd = open(chemin, O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd >= 0) {
         const int drapeaux = fcntl(fd, F_GETFL);
         if (drapeaux == -1 || fcntl(fd, F_SETFL, drapeaux & ~O_NONBLOCK) == -1) {
@@ -69,6 +76,18 @@ long long ecrireMorceaux(int fd, const Morceau *morceaux, int nombre) {
 
 int fermerDescripteur(int fd) { return close(fd); }
 
+// The length of the old file under fd, 0 where there is nothing to cut (a pipe, a device), -1
+// when it cannot be known.
+long long tailleAncienne(int fd) {
+    struct stat etat;
+    if (fstat(fd, &etat) != 0) {
+        return -1;
+    }
+    return S_ISREG(etat.st_mode) ? static_cast<long long>(etat.st_size) : 0;
+}
+
+int couper(int fd, long long taille) { return ftruncate(fd, static_cast<off_t>(taille)); }
+
 #endif
 
 class Fichier {
@@ -84,8 +103,37 @@ class Fichier {
 
     bool ouvert() const { return fd >= 0; }
 
-    // All the bytes of the pieces, in order: in one call unless the system takes fewer.
-    bool ecrire(Morceau *morceaux, int nombre) {
+    // The pieces over the old file from its start, then the old file's tail cut away: the very
+    // file that emptying it at the open gives (same inode, links, owner and permissions), for
+    // less: O_TRUNC would free the old blocks and allocate them again, and on ext4 the close of a
+    // file emptied so sends it to the disk there and then. When a write fails, the file is cut to
+    // the bytes written, so that no old tail follows them. On false, errno tells the first failure.
+    bool remplacer(Morceau *morceaux, int nombre) {
+        const long long ancienne = tailleAncienne(fd);
+        if (ancienne < 0) {
+            return false;
+        }
+        long long ecrits = 0;
+        const bool ecrit = ecrire(morceaux, nombre, ecrits);
+        const int erreur = errno;
+        if (ancienne > ecrits && couper(fd, ecrits) != 0 && ecrit) {
+            return false;
+        }
+        errno = erreur;
+        return ecrit;
+    }
+
+    // A failed close can lose written bytes just as a failed write does.
+    bool fermer() {
+        const int resultat = fermerDescripteur(fd);
+        fd = -1;
+        return resultat == 0;
+    }
+
+  private:
+    // All the bytes of the pieces, in order: in one call unless the system takes fewer. Adds the
+    // bytes written to total, also when it fails.
+    bool ecrire(Morceau *morceaux, int nombre, long long &total) {
         while (true) {
             while (nombre > 0 && morceaux->taille == 0) {
                 ++morceaux;
@@ -104,6 +152,7 @@ class Fichier {
                 }
                 return false;
             }
+            total += ecrits;
             for (std::size_t reste = static_cast<std::size_t>(ecrits); reste > 0;) {
                 const std::size_t pris = std::min(reste, morceaux->taille);
                 morceaux->octets += pris;
@@ -117,14 +166,6 @@ class Fichier {
         }
     }
 
-    // A failed close can lose written bytes just as a failed write does.
-    bool fermer() {
-        const int resultat = fermerDescripteur(fd);
-        fd = -1;
-        return resultat == 0;
-    }
-
-  private:
     int fd;
 };
 
@@ -145,7 +186,7 @@ bool ecrirePPM(const Image &image, const char *nom) {
                            static_cast<std::size_t>(image.nombrePixels()) * sizeof(Pixel)}};
 
     errno = 0;
-    if (!fichier.ecrire(morceaux, 2)) {
+    if (!fichier.remplacer(morceaux, 2)) {
         const int erreur = errno;
         fichier.fermer();
         errno = erreur != 0 ? erreur : EIO;

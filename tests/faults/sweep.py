@@ -4,8 +4,8 @@ a run meets no failure; with '+' after the error every call from the Nth on fail
 stays full), with KILL the process is killed at the Nth call of any kind. Checks every run and
 prints a table: the old file or the new one whole, or an error that says the file may be damaged
 and where its copy of the old bytes is; an error iff nothing saved; no stray file but one
-reported, and none after the next save; no abort; kelvotrace never exiting 0 with a bad picture,
-nor aborting under a small address-space limit.
+reported, and none after the next save; no abort; kelvotrace over longer old pictures never
+exiting 0 with a bad picture, old bytes behind new ones, nor aborting short of address space.
 Usage: sweep.py FAIL_CALL_LIBRARY PICTURE_CALLS KELVOTRACE"""
 import collections, errno as E, os, resource, shutil, subprocess, sys, tempfile
 
@@ -16,9 +16,10 @@ SAVE = {'open': ['EACCES', 'EIO'], 'write': ['ENOSPC', 'EIO', 'ENOSPC+'], 'short
         'close': ['EIO'], 'fstat': ['EIO'], 'read': ['EIO'], 'meta': ['EPERM'],
         'malloc': ['ENOMEM'], 'kill': ['KILL']}
 LOAD = {'open': ['EIO'], 'fstat': ['EIO'], 'fdopen': ['ENOMEM'], 'malloc': ['ENOMEM']}
-KELVOTRACE = {'open': ['EIO'], 'write': ['ENOSPC', 'ENOSPC+'], 'short': ['0'], 'close': ['EIO'],
-              'malloc': ['ENOMEM'], 'ulimit -v': ['-']}
+KELVOTRACE = {'open': ['EIO'], 'fstat': ['EIO'], 'write': ['ENOSPC', 'ENOSPC+'], 'short': ['0'],
+              'ftruncate': ['EIO'], 'close': ['EIO'], 'malloc': ['ENOMEM'], 'ulimit -v': ['-']}
 PICTURES = ['testinter', 'testobj', 'testnormale', 'testMulti', 'testLamp', 'testZbuf_Phong']
+STALE = b'Z' * 800000  # longer than any picture: each one is written over it and cut
 root = tempfile.mkdtemp(prefix='fault-sweep-')
 work, report, cache = (os.path.join(root, d) for d in ('work', 'report', 'cache'))
 read = lambda name: open(os.path.join(work, name), 'rb').read()
@@ -125,8 +126,8 @@ def load(call, n, err):
 
 def render(call, n, err):
     if call != 'ulimit -v':
-        p, injected = run([kelvotrace], {}, call, n, err)
-        return judge_render(p), injected
+        p, injected = run([kelvotrace], {f + '.ppm': STALE for f in PICTURES}, call, n, err)
+        return judge_render(p, call), injected
     # From 2 MB up, 8 KB at a time, until it renders everything: it cannot start, or it reports
     # each picture it cannot write; it never aborts.
     limit = lambda: resource.setrlimit(resource.RLIMIT_AS, ((2048 + 8 * n) << 10,) * 2)
@@ -138,14 +139,18 @@ def render(call, n, err):
     return outcome, outcome != 'exit 0, all written'
 
 
-def judge_render(p):
+def judge_render(p, call=None):
     if p.returncode not in (0, 1) or (p.returncode == 1) != (p.stderr != b''):
         return 'BROKEN: exit %d, %s' % (p.returncode, p.stderr)
-    for picture in PICTURES:  # each picture whole unless reported
-        if (' %s.ppm:' % picture).encode() not in p.stderr and (
-                not os.path.exists(os.path.join(work, picture + '.ppm')) or
-                read(picture + '.ppm') != rendered[picture]):
-            return 'BROKEN: %s.ppm, exit %d' % (picture, p.returncode)
+    for picture in PICTURES:  # whole unless reported, then cut short, or old if never written to
+        path = os.path.join(work, picture + '.ppm')
+        now = read(path) if os.path.exists(path) else None
+        if (' %s.ppm:' % picture).encode() not in p.stderr:
+            if now != rendered[picture]:
+                return 'BROKEN: %s.ppm, exit %d' % (picture, p.returncode)
+        elif call != 'ftruncate' and not rendered[picture].startswith(now or b'') and (
+                now != STALE or call not in ('open', 'fstat', 'malloc')):  # a failed cut: anything
+            return 'BROKEN: %s.ppm, old bytes left' % picture
     return 'exit 1, reported' if p.returncode else 'exit 0, all written'
 
 

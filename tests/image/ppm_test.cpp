@@ -2,11 +2,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <future>
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,11 +60,60 @@ TEST(EcrirePPM, FullSizeFileAndUnfilledRasterIsBlack) {
     EXPECT_EQ(bytes.find_first_not_of('\0', 22), std::string::npos);
 }
 
-TEST(EcrirePPM, SecondWriteReplacesTheFirst) {
-    ScratchDir dir;
-    ASSERT_TRUE(ecrirePPM(Image(3, 3), "deuxfois"));
-    ASSERT_TRUE(ecrirePPM(Image(1, 1), "deuxfois"));
-    EXPECT_EQ(readFile("deuxfois.ppm").size(), 21u);
+// The name ends as emptying it at the open would leave it: the new bytes (after a failed write,
+// those written) alone in the same inode, its other names, mode and links kept; or in the pipe.
+TEST(EcrirePPM, WritesOverTheOldFileInPlace) {
+    Image image(2, 1);
+    image.pixels[1] = {7, 8, 9};
+    const std::string nouveau("P6\n#Kelvo\n2 1\n255\n\0\0\0\7\10\11", 24);
+    enum Genre { FICHIER, LIEN, TUBE };
+    const struct {
+        const char *cas;
+        Genre genre;
+        std::string ancien;
+        rlim_t limite; // of the file size, 0 for none
+        int erreur;
+        std::string attendu;
+    } table[] = {
+        {"shorter", FICHIER, "P6\n", 0, 0, nouveau},
+        {"longer", FICHIER, nouveau + std::string(100, 'x'), 0, 0, nouveau},
+        {"same size", FICHIER, std::string(nouveau.size(), 'y'), 0, 0, nouveau},
+        {"hard link", LIEN, std::string(50, 'z'), 0, 0, nouveau},
+        {"write cut short", FICHIER, std::string(100, 'x'), 20, EFBIG, nouveau.substr(0, 20)},
+        {"named pipe with a reader", TUBE, "", 0, 0, nouveau},
+    };
+    for (const auto &c : table) {
+        SCOPED_TRACE(c.cas);
+        ScratchDir dir;
+        if (c.genre == TUBE) {
+            ASSERT_EQ(mkfifo("vieux.ppm", 0600), 0);
+        } else {
+            std::ofstream("vieux.ppm", std::ios::binary) << c.ancien;
+        }
+        const int lecteur = open("vieux.ppm", O_RDONLY | O_NONBLOCK); // what the name then holds
+        ASSERT_EQ(chmod("vieux.ppm", 0600), 0);
+        ASSERT_TRUE(c.genre != LIEN || link("vieux.ppm", "autre.ppm") == 0);
+        struct stat avant = {}, apres = {};
+        ASSERT_EQ(stat("vieux.ppm", &avant), 0);
+        rlimit sansLimite = {};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &sansLimite), 0);
+        const rlimit limite = {c.limite != 0 ? c.limite : sansLimite.rlim_cur, sansLimite.rlim_max};
+        const auto signal = std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limite), 0);
+        const int erreur = ecrirePPM(image, "vieux") ? 0 : errno;
+        setrlimit(RLIMIT_FSIZE, &sansLimite);
+        std::signal(SIGXFSZ, signal);
+        EXPECT_EQ(erreur, c.erreur);
+        ASSERT_EQ(stat("vieux.ppm", &apres), 0);
+        EXPECT_EQ(apres.st_ino, avant.st_ino);
+        EXPECT_EQ(apres.st_nlink, avant.st_nlink);
+        EXPECT_EQ(apres.st_mode, avant.st_mode);
+        char octets[256];
+        const ssize_t lus = read(lecteur, octets, sizeof octets);
+        close(lecteur);
+        EXPECT_EQ(std::string(octets, static_cast<std::size_t>(lus)), c.attendu);
+        EXPECT_EQ(c.genre == LIEN ? readFile("autre.ppm") : c.attendu, c.attendu);
+    }
 }
 
 TEST(EcrirePPM, MissingDirectoryFailsAndCreatesNothing) {

@@ -3,6 +3,10 @@
 #include "ombrage.h"
 #include "scene.h"
 
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "geometry/materiau_uniforme.h"
@@ -119,4 +123,20 @@ TEST(DirectionLampeScene, UnitVectorAlongMinusOneOneOne) {
     EXPECT_EQ(d.x, -0.57735026f);
     EXPECT_EQ(d.y, 0.57735026f);
     EXPECT_EQ(d.z, 0.57735026f);
+}
+
+TEST(Puissance, GivesPowsFloatForWholeExponentsOfACosine) {
+    // Every 4096th float from 0 to 2 (the run over all of them agrees too), and a few others.
+    for (int e = 1; e <= 8; ++e) {
+        for (std::uint32_t bits = 0; bits <= 0x40000000u; bits += 4096) {
+            float c;
+            std::memcpy(&c, &bits, sizeof c);
+            const float attendu = static_cast<float>(std::pow(static_cast<double>(c), e));
+            ASSERT_EQ(ombrage::puissance(c, static_cast<float>(e)), attendu) << c << "^" << e;
+        }
+    }
+    for (const float e : {0.0f, 0.5f, 9.0f, -1.0f}) {
+        EXPECT_EQ(ombrage::puissance(0.5f, e), static_cast<float>(std::pow(0.5, e))) << e;
+    }
+    EXPECT_EQ(ombrage::puissance(3.0f, 5.0f), 243.0f);
 }

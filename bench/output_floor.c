@@ -17,9 +17,9 @@
 #define O_BINARY 0
 #endif
 
-// The header and the raster of the largest picture. The raster is its zero bytes from the start
-// (the same black as a picture nobody painted): the pages are never written, so they cost no
-// page of memory and no filling.
+// The header and the raster of the largest picture, filled once. Left all zeros, the raster's
+// pages would never be touched and every write would copy the kernel's one shared zero page: no
+// picture a program makes is written that cheaply.
 static char octets[22 + 500 * 500 * 3];
 
 // Writes the first taille bytes of octets to chemin, over the old file in place: O_TRUNC would
@@ -67,6 +67,7 @@ int main(void) {
         {"testLamp.ppm", "P6\n#Kelvo\n450 450\n255\n", 22 + 450 * 450 * 3},
         {"testZbuf_Phong.ppm", "P6\n#Kelvo\n500 500\n255\n", 22 + 500 * 500 * 3},
     };
+    memset(octets, 0x80, sizeof octets);
     int statut = 0;
     for (size_t k = 0; k < sizeof fichiers / sizeof fichiers[0]; ++k) {
         memcpy(octets, fichiers[k].entete, 22);

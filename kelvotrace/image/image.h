@@ -1,9 +1,9 @@
 // An RGB picture in memory: row-major pixels, row 0 at the top.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <new>
 
 #include "pixel.h"
 
@@ -23,9 +23,11 @@ struct Image {
     const std::int16_t largeur;
     const std::int16_t hauteur;
 
-    // Raw memory that the first fill turns into pixels (Pixel is a trivially copyable type).
-    struct Liberer {
-        void operator()(Pixel *p) const { ::operator delete(p); }
+    // Raw memory that the first fill turns into pixels (Pixel is a trivially copyable type),
+    // given back for the next picture when this one goes (image.cpp).
+    struct Rendre {
+        std::size_t capacite; // bytes of the block
+        void operator()(Pixel *p) const;
     };
-    const std::unique_ptr<Pixel[], Liberer> pixels;
+    const std::unique_ptr<Pixel[], Rendre> pixels;
 };

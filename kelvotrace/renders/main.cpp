@@ -8,10 +8,6 @@
 #include <iterator>
 #include <new>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 #include "pause.h"
 #include "renders.h"
 
@@ -60,17 +56,6 @@ int rendreSansAbandon(const Rendu &rendu) {
     }
 }
 
-// Each render allocates its picture and frees it on return. glibc would map a block that large
-// afresh each time (the kernel zeroes every page of it, and each first touch is a page fault),
-// then unmap it: kept in the heap instead, the next render's picture takes the same memory.
-void garderLesPictures() {
-#if defined(__GLIBC__)
-    constexpr int huitMega = 8 << 20;
-    mallopt(M_MMAP_THRESHOLD, huitMega);
-    mallopt(M_TRIM_THRESHOLD, 2 * huitMega);
-#endif
-}
-
 } // namespace
 
 int main() {
@@ -83,7 +68,6 @@ int main() {
     // is lost, the pictures are still written and the exit status still tells.
     std::signal(SIGPIPE, SIG_IGN);
 #endif
-    garderLesPictures();
     raisonMemoire = std::strerror(ENOMEM);
     std::set_terminate(manqueDeMemoire);
     int statut = 0;

@@ -17,32 +17,54 @@
 #define AUSSI_AVX2
 #endif
 
-Rangee::Rangee(const Sphere &sphere_, const Repere &inverseForme_, const Vecteur &d,
-               const Image &image)
-    : sphere(sphere_), inverseForme(inverseForme_), direction(d),
-      directionLocale(inverseForme_.appliqueVecteur(d)), hauteur(image.hauteur),
-      plage(plageVisee(sphere_.rayonEnglobant(), inverseForme_, directionLocale, image.largeur,
+namespace {
+
+Visee viser(const Sphere &sphere, const Repere &inverseForme, const Vecteur &d) {
+    const Vecteur dl = inverseForme.appliqueVecteur(d);
+    return {sphere, inverseForme, d, dl,
+            DivisionExacte(2.0 * static_cast<double>(produitScalaire(dl, dl)))};
+}
+
+} // namespace
+
+Rangee::Rangee(const Sphere &sphere, const Repere &inverseForme, const Vecteur &d,
+               const Image &image, Normales normales_)
+    : visee(viser(sphere, inverseForme, d)), hauteur(image.hauteur),
+      plage(plageVisee(sphere.rayonEnglobant(), inverseForme, visee.directionLocale, image.largeur,
                        image.hauteur)),
-      x(abscissesFenetre(image.largeur, image.largeur + parGroupe)), t(x.size()), nx(x.size()),
-      ny(x.size()), nz(x.size()) {}
+      normales(normales_), x(abscissesFenetre(image.largeur, image.largeur + parGroupe)),
+      t(x.size()), nx(x.size()), ny(x.size()), nz(x.size()) {}
 
 namespace {
 
-// The rays of the row at window ordinate y, in the columns `colonnes`: two loops without
-// branches or calls, first the parameter at which each meets the sphere, then the unit world
-// normal at that point (a miss's normal is never read). The sphere and the frames come by
-// value, so that no store of the loops can change them.
-AUSSI_AVX2 void lancerColonnes(const Sphere sphere, const Repere inverseForme, const Vecteur d,
-                               const Vecteur directionLocale, const float *x, float y,
-                               const Colonnes &colonnes, float *t, float *nx, float *ny,
-                               float *nz) {
+// Each of the two loops below runs without branches or calls, and reads local copies of the
+// sphere and the frames, which no store of its own can change.
+
+// The parameter at which each ray of the row at window ordinate y, in `colonnes`, meets the
+// sphere.
+AUSSI_AVX2 void toucherColonnes(const Visee &visee, const float *x, float y,
+                                const Colonnes &colonnes, float *t) {
+    const Sphere sphere = visee.sphere;
+    const Repere inverseForme = visee.inverseForme;
+    const Vecteur directionLocale = visee.directionLocale;
+    visee.parDeuxA.avecDivision([&](const auto &parDeuxA) {
+        for (int c = colonnes.premiere; c <= colonnes.derniere; ++c) {
+            t[c] = sphere.intersection(inverseForme.appliquePoint(Vecteur(x[c], y, 0.0f)),
+                                       directionLocale, parDeuxA);
+        }
+    });
+}
+
+// The unit world normal where each of those rays meets the sphere (a miss's is never read).
+AUSSI_AVX2 void normalesColonnes(const Visee &visee, const float *x, float y,
+                                 const Colonnes &colonnes, const float *t, float *nx, float *ny,
+                                 float *nz) {
+    const Sphere sphere = visee.sphere;
+    const Repere inverseForme = visee.inverseForme;
+    const Vecteur direction = visee.direction;
     for (int c = colonnes.premiere; c <= colonnes.derniere; ++c) {
-        t[c] = sphere.intersection(inverseForme.appliquePoint(Vecteur(x[c], y, 0.0f)),
-                                   directionLocale);
-    }
-    for (int c = colonnes.premiere; c <= colonnes.derniere; ++c) {
-        const Vecteur n =
-            normalise(normaleMonde(sphere, inverseForme, t[c] * d + Vecteur(x[c], y, 0.0f)));
+        const Vecteur o(x[c], y, 0.0f);
+        const Vecteur n = normalise(normaleMonde(sphere, inverseForme, t[c] * direction + o));
         nx[c] = n.x;
         ny[c] = n.y;
         nz[c] = n.z;
@@ -61,6 +83,8 @@ void Rangee::lancer(int ligne) {
         groupes.premiere -= groupes.premiere % parGroupe;
         groupes.derniere += parGroupe - 1 - (groupes.derniere - groupes.premiere) % parGroupe;
     }
-    lancerColonnes(sphere, inverseForme, direction, directionLocale, x.data(), y, groupes, t.data(),
-                   nx.data(), ny.data(), nz.data());
+    toucherColonnes(visee, x.data(), y, groupes, t.data());
+    if (normales == Normales::avec) {
+        normalesColonnes(visee, x.data(), y, groupes, t.data(), nx.data(), ny.data(), nz.data());
+    }
 }

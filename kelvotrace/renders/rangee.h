@@ -10,12 +10,27 @@
 #include "plage.h"
 #include "surface.h"
 
+// A sphere as the rays of one render meet it, all along one direction: the map from world to
+// sphere coordinates, the direction in both, and the division by 2 d.d of its intersections,
+// the same for every ray.
+struct Visee {
+    Sphere sphere;
+    Repere inverseForme;
+    Vecteur direction;       // world
+    Vecteur directionLocale; // the sphere's
+    DivisionExacte parDeuxA;
+};
+
+// Whether a render reads the normals at the hits: a render that does not shade is spared them.
+enum class Normales { sans, avec };
+
 class Rangee {
   public:
     // The rays along d of `image` against the sphere that inverseForme maps world coordinates
     // into. They all share one direction, so its image in the sphere's frame, and the columns
     // of each row whose rays can meet the sphere at all, are found here, once.
-    Rangee(const Sphere &sphere, const Repere &inverseForme, const Vecteur &d, const Image &image);
+    Rangee(const Sphere &sphere, const Repere &inverseForme, const Vecteur &d, const Image &image,
+           Normales normales = Normales::avec);
 
     // Casts the rays of row `ligne` that can meet the sphere.
     void lancer(int ligne);
@@ -28,22 +43,26 @@ class Rangee {
         return c < lancees.premiere || c > lancees.derniere ? -1.0f : t[indice(c)];
     }
 
-    // The world point and unit world normal where the ray of column c meets the sphere.
+    // The world point where the ray of column c meets the sphere.
+    Vecteur point(int c) const {
+        const std::size_t i = indice(c);
+        return t[i] * visee.direction + Vecteur(x[i], y, 0.0f);
+    }
+
+    // That point and the unit world normal there (Normales::avec).
     Surface surface(int c) const {
         const std::size_t i = indice(c);
-        return {t[i] * direction + Vecteur(x[i], y, 0.0f), Vecteur(nx[i], ny[i], nz[i])};
+        return {point(c), Vecteur(nx[i], ny[i], nz[i])};
     }
 
   private:
     static std::size_t indice(int c) { return static_cast<std::size_t>(c); }
     static constexpr int parGroupe = 8; // columns in one vector of floats (AVX2)
 
-    const Sphere &sphere;
-    const Repere &inverseForme;
-    const Vecteur direction;
-    const Vecteur directionLocale;
+    const Visee visee;
     const int hauteur;
     const Plage plage;
+    const Normales normales;
     const std::vector<float> x; // the window abscissa of each column
 
     float y = 0.0f; // the window ordinate of the row

@@ -14,7 +14,7 @@ int testinter() {
     // Used directly as the world-to-sphere map: the sphere's centre is at world (15, 14, 160).
     const Repere inverseForme(Vecteur(-15.0f, -14.0f, -160.0f));
 
-    Rangee rangee(sphere, inverseForme, directionVisee, image);
+    Rangee rangee(sphere, inverseForme, directionVisee, image, Normales::sans);
     for (int l = image.hauteur - 1; l >= 0; --l) {
         rangee.lancer(l);
         const Colonnes colonnes = rangee.colonnes();

@@ -21,7 +21,7 @@ int testobj() {
 
     // The +z direction mapped by the shape's frame: the same for every ray.
     const Vecteur d = repereForme.appliqueVecteur(directionVisee);
-    Rangee rangee(sphere, objet.inverseForme, d, image);
+    Rangee rangee(sphere, objet.inverseForme, d, image, Normales::sans);
     for (int l = image.hauteur - 1; l >= 0; --l) {
         rangee.lancer(l);
         const Colonnes colonnes = rangee.colonnes();
@@ -31,7 +31,7 @@ int testobj() {
                 pixel = fond;
                 continue;
             }
-            const Vecteur p = rangee.surface(c).point;
+            const Vecteur p = rangee.point(c);
             const Vecteur couleur =
                 materiau.proprietes(objet.inverseMateriau.appliquePoint(p)).couleur;
             pixel = {octetCouleur(couleur.x), octetCouleur(couleur.y), octetCouleur(couleur.z)};

@@ -1,5 +1,7 @@
 #include "geometry/sphere.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "expect_vecteur.h"
@@ -62,4 +64,22 @@ TEST(SphereNormale, PointsOutwardWhateverTheSignOfTheRadius) {
 TEST(SphereRayonEnglobant, TheRadiusWhateverItsSign) {
     EXPECT_EQ(Sphere(80.0f).rayonEnglobant(), 80.0f);
     EXPECT_EQ(Sphere(-55.0f).rayonEnglobant(), 55.0f);
+}
+
+TEST(DivisionExacte, DividesAsTheDivisionDoes) {
+    // Powers of two, the extremes among them, and divisors that must really divide.
+    const double diviseurs[] = {2.0,  0.5,  1024.0, std::ldexp(1.0, -1000), std::ldexp(1.0, 1023),
+                                3.0,  -4.0, 0.0,    std::ldexp(1.0, -1074), HUGE_VAL,
+                                1.05, NAN};
+    const double valeurs[] = {1.0, 3.0, -7.5, 1e-300, 1e300, std::ldexp(1.0, -1070), 0.1};
+    for (const double d : diviseurs) {
+        DivisionExacte(d).avecDivision([&](const auto &diviser) {
+            for (const double x : valeurs) {
+                const double attendu = x / d;
+                const double obtenu = diviser(x);
+                EXPECT_TRUE(obtenu == attendu || (std::isnan(obtenu) && std::isnan(attendu)))
+                    << x << " / " << d << ": " << obtenu;
+            }
+        });
+    }
 }

@@ -37,14 +37,11 @@ void remplir(Pixel *pixels, std::size_t total, const Pixel &couleur) {
 // one released last is kept for the next, so that its pages, touched once, are not mapped and
 // zeroed by the system again (a page fault each). Blocks come in whole mebibytes, so that a
 // somewhat larger picture still fits: pages no picture reaches are never touched, and cost
-// nothing.
+// nothing. The pictures are made in one thread. The reserve has nothing to undo at exit (the
+// kept block goes with the process), so it needs no destructor registered at start, a
+// registration that can itself fail for want of memory.
 class Reserve {
   public:
-    Reserve() = default;
-    Reserve(const Reserve &) = delete;
-    Reserve &operator=(const Reserve &) = delete;
-    ~Reserve() { ::operator delete(bloc); }
-
     // A block of at least `octets` bytes; its size in `capacite`.
     Pixel *prendre(std::size_t octets, std::size_t &capacite) {
         if (bloc == nullptr || taille < octets) {
@@ -75,7 +72,7 @@ class Reserve {
     std::size_t taille = 0;
 };
 
-thread_local Reserve reserve;
+Reserve reserve;
 
 std::unique_ptr<Pixel[], Image::Rendre> blocPour(int nombrePixels) {
     std::size_t capacite = 0;

@@ -31,8 +31,8 @@ class DivisionExacte {
   public:
     explicit DivisionExacte(double diviseur_) : diviseur(diviseur_) {
         int exposant = 0;
-        puissanceDeDeux = std::frexp(diviseur, &exposant) == 0.5 && exposant > -1073 &&
-                          exposant < 1024; // diviseur = 2^(exposant - 1)
+        // diviseur = 2^(exposant - 1); below 2^-1023 its reciprocal would overflow.
+        puissanceDeDeux = std::frexp(diviseur, &exposant) == 0.5 && exposant >= -1022;
         inverse = puissanceDeDeux ? std::ldexp(1.0, 1 - exposant) : 0.0;
     }
 

@@ -68,9 +68,10 @@ TEST(SphereRayonEnglobant, TheRadiusWhateverItsSign) {
 
 TEST(DivisionExacte, DividesAsTheDivisionDoes) {
     // Powers of two, the extremes among them, and divisors that must really divide.
-    const double diviseurs[] = {2.0,  0.5,  1024.0, std::ldexp(1.0, -1000), std::ldexp(1.0, 1023),
-                                3.0,  -4.0, 0.0,    std::ldexp(1.0, -1074), HUGE_VAL,
-                                1.05, NAN};
+    const double diviseurs[] = {
+        2.0,      0.5,  1024.0, std::ldexp(1.0, -1000), std::ldexp(1.0, 1023),
+        3.0,      -4.0, 0.0,    std::ldexp(1.0, -1074), std::ldexp(1.0, -1030),
+        HUGE_VAL, 1.05, NAN};
     const double valeurs[] = {1.0, 3.0, -7.5, 1e-300, 1e300, std::ldexp(1.0, -1070), 0.1};
     for (const double d : diviseurs) {
         DivisionExacte(d).avecDivision([&](const auto &diviser) {

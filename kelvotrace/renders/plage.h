@@ -3,6 +3,7 @@
 // computed.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "geometry/repere.h"

@@ -2,6 +2,7 @@
 // (lancer), then reads it column by column: the ray parameter, and the surface where it hits.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 

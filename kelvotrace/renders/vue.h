@@ -2,6 +2,7 @@
 // 450 world units wide, from -225 on both axes. Row 0 (the top of the file) is y = -225.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "geometry/vecteur.h"
